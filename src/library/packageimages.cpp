@@ -21,4 +21,6 @@ bool TWMPackageImages::InsertImage(int32_t Index, TGraphic* Graphic, int32_t X, 
 bool TWMPackageImages::ReplaceImage(int32_t Index, TGraphic* Graphic, int32_t X, int32_t Y, uint8_t Kind) { return TWMImages::ReplaceImage(Index, Graphic, X, Y, Kind); }
 void TWMPackageImages::LoadPNGAt(int32_t Position, std::unique_ptr<TGraphic>& Graphic) { TWMImages::LoadPNGAt(Position, Graphic); }
 void TWMPackageImages::SetPassword(const QString& Password) { TWMImages::SetPassword(Password); }
+TPreparedImage TWMPackageImages::PrepareImage(TGraphic* Graphic, int32_t X, int32_t Y, uint8_t Kind) const { return TWMImages::PrepareImage(Graphic, X, Y, Kind); }
+bool TWMPackageImages::AddPreparedImage(const TPreparedImage& Image) { return TWMImages::AddPreparedImage(Image); }
 }  // namespace velka

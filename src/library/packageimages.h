@@ -54,6 +54,8 @@ public:
     bool AddImage(TGraphic* Graphic, int32_t X, int32_t Y, uint8_t Kind) override;
     bool InsertImage(int32_t Index, TGraphic* Graphic, int32_t X, int32_t Y, uint8_t Kind) override;
     bool ReplaceImage(int32_t Index, TGraphic* Graphic, int32_t X, int32_t Y, uint8_t Kind) override;
+    TPreparedImage PrepareImage(TGraphic* Graphic, int32_t X, int32_t Y, uint8_t Kind) const override;
+    bool AddPreparedImage(const TPreparedImage& Image) override;
 };
 
 }  // namespace velka

@@ -17,6 +17,18 @@ namespace velka {
 class TDIB;
 class TWMImages;
 
+// An image encoded for a library ahead of time (compressed on a worker thread), appended later
+// in order with AddPreparedImage; AddImage is PrepareImage followed by AddPreparedImage.
+struct TPreparedImage {
+    enum class Action {
+        Ignore,  // the format does not take this graphic: nothing is written, the index is unchanged
+        Empty,   // no bytes are written; the index position is 0
+        Store,   // Bytes (stored entry header and payload) are written behind the stored entries
+    };
+    Action What = Action::Ignore;
+    std::vector<uint8_t> Bytes;
+};
+
 struct ImageCacheEntry {
     std::unique_ptr<TGraphic> Graphic;
     uint32_t LastAccess = 0;
@@ -78,6 +90,13 @@ public:
     virtual bool ReplaceImage(int32_t Index, TGraphic* Graphic, int32_t X, int32_t Y, uint8_t Kind);
     virtual bool DeleteImages(int32_t First, int32_t Last);
     virtual bool BlankImages(int32_t First, int32_t Last);
+
+    // Encodes Graphic as AddImage would store it, without touching the library's state, so it may
+    // run on worker threads while one thread uses the library. May flip a TDIB in place exactly as
+    // AddImage does. Base: Ignore.
+    virtual TPreparedImage PrepareImage(TGraphic* Graphic, int32_t X, int32_t Y, uint8_t Kind) const;
+    // Appends a prepared image exactly as AddImage would have. Base: false.
+    virtual bool AddPreparedImage(const TPreparedImage& Image);
 
     // Non-virtual operations.
     void SetFileName(const QString& Name);

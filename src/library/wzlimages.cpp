@@ -19,4 +19,6 @@ void TWZLImages::Save() { TWMImages::Save(); }
 bool TWZLImages::AddImage(TGraphic* Graphic, int32_t X, int32_t Y, uint8_t Kind) { return TWMImages::AddImage(Graphic, X, Y, Kind); }
 bool TWZLImages::InsertImage(int32_t Index, TGraphic* Graphic, int32_t X, int32_t Y, uint8_t Kind) { return TWMImages::InsertImage(Index, Graphic, X, Y, Kind); }
 bool TWZLImages::ReplaceImage(int32_t Index, TGraphic* Graphic, int32_t X, int32_t Y, uint8_t Kind) { return TWMImages::ReplaceImage(Index, Graphic, X, Y, Kind); }
+TPreparedImage TWZLImages::PrepareImage(TGraphic* Graphic, int32_t X, int32_t Y, uint8_t Kind) const { return TWMImages::PrepareImage(Graphic, X, Y, Kind); }
+bool TWZLImages::AddPreparedImage(const TPreparedImage& Image) { return TWMImages::AddPreparedImage(Image); }
 }  // namespace velka
