@@ -1,0 +1,69 @@
+#pragma once
+// Batch import: fills a library from a folder of numbered BMP/PNG pictures (with offsets from
+// their placement files or one common offset), or adds runs of empty images.
+
+#include "batch/progress.h"
+
+#include <QPoint>
+#include <QString>
+
+#include <cstdint>
+
+namespace velka {
+
+class TWMImages;
+
+// What a run imports (the items of the dialog's content group, in order).
+enum class TImportContent : int {
+    PicturesAndOffsets = 0,  // 图片和坐标
+    Pictures = 1,            // 图片
+    Offsets = 2,             // 坐标: entries without a picture carrying the placement values
+    EmptyImages = 3,         // 空图片
+};
+
+// Where a run puts the images (the items of the dialog's mode group, in order).
+enum class TImportMode : int {
+    Append = 0,     // 从末尾添加
+    Insert = 1,     // 按编号插入
+    Overwrite = 2,  // 按编号覆盖
+};
+
+struct TBatchImportOptions {
+    TImportContent Content = TImportContent::PicturesAndOffsets;
+    TImportMode Mode = TImportMode::Append;
+    QString Folder;               // picture folder (content 0 to 2)
+    int32_t StartNumber = 0;      // 起始编号
+    int32_t EndNumber = 0;        // 结束编号
+    bool OffsetsFromPlacementFiles = true;  // 同名坐标文件; false: 相同坐标 with CommonOffset
+    QPoint CommonOffset;                    // used only when OffsetsFromPlacementFiles is false
+    bool OneByOneAsEmpty = true;  // 1 x 1 pictures become empty images
+    bool InterleaveEmpty = false; // append only: Every pictures are followed by Count empty images
+    int InterleaveEvery = 0;
+    int InterleaveCount = 0;
+};
+
+// The common offset typed as "X,Y": two comma-separated integer texts, each 0 when not one.
+QPoint ParseCommonOffset(const QString& Text);
+
+struct TBatchImportResult {
+    enum class TStatus {
+        Imported,  // every entry was taken and the library saved
+        Failed,    // a picture or a library operation failed; the library is as before the run
+        Stopped,   // the progress callback asked to stop; the library is as before the run
+    };
+    TStatus Status = TStatus::Imported;
+    int Total = 0;          // entries the run meant to write (pictures, or empty images)
+    int Imported = 0;       // entries handed to the library (all of them after a success)
+    QString FailedPicture;  // the picture at which the run failed (empty for empty-image runs)
+    int32_t FailedNumber = -1;  // its position in the run's order (0-based), -1 when none
+    QString Error;          // why it failed
+    bool Ok() const { return Status == TStatus::Imported; }
+};
+
+// Runs the import on an open, editable library. All or nothing: when a picture cannot be read
+// or the library refuses an entry, nothing is saved and the library is re-read from its files,
+// so the files and the object are as before the run, and the result names the picture.
+TBatchImportResult BatchImport(TWMImages& Library, const TBatchImportOptions& Options,
+                               const TProgressCallback& Progress = {});
+
+}  // namespace velka
