@@ -48,21 +48,23 @@ QPoint ParseCommonOffset(const QString& Text);
 struct TBatchImportResult {
     enum class TStatus {
         Imported,  // every entry was taken and the library saved
-        Failed,    // a picture or a library operation failed; the library is as before the run
-        Stopped,   // the progress callback asked to stop; the library is as before the run
+        Failed,    // a picture or a library operation failed at FailedPicture
+        Stopped,   // the progress callback asked to stop
     };
     TStatus Status = TStatus::Imported;
     int Total = 0;          // entries the run meant to write (pictures, or empty images)
-    int Imported = 0;       // entries handed to the library (all of them after a success)
+    int Imported = 0;       // entries handed to the library and saved
+    bool Saved = false;     // the library was saved (false only when Save itself failed)
     QString FailedPicture;  // the picture at which the run failed (empty for empty-image runs)
-    int32_t FailedNumber = -1;  // its position in the run's order (0-based), -1 when none
+    int FailedIndex = -1;   // its position in the run's order (0-based), -1 when none
     QString Error;          // why it failed
     bool Ok() const { return Status == TStatus::Imported; }
 };
 
-// Runs the import on an open, editable library. All or nothing: when a picture cannot be read
-// or the library refuses an entry, nothing is saved and the library is re-read from its files,
-// so the files and the object are as before the run, and the result names the picture.
+// Runs the import on an open, editable library. A run that fails or stops part-way saves the
+// entries handed over before it (so the files hold a consistent library: the first Imported
+// entries of the run) and reports the picture it failed at. Abandoning them instead is not an
+// option: a DATA library's appends overwrite its stored index until the next Save.
 TBatchImportResult BatchImport(TWMImages& Library, const TBatchImportOptions& Options,
                                const TProgressCallback& Progress = {});
 
