@@ -25,6 +25,12 @@ public:
 
     void ReadIndexFile(const QString& IndexName);
     void ReadPalette();
+
+private:
+    void SetPixelFormatFromColorCount(int32_t ColorCount);
+    // Raises EFormatError naming the file for a count no WIL library of this size can hold.
+    void CheckImageCount(int32_t Count, const QString& IndexName) const;
+    int64_t PixelBlockSize(int Width, int Height) const;
 };
 
 }  // namespace velka

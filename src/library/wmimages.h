@@ -136,5 +136,8 @@ std::unique_ptr<TWMImages> CreateImageLibrary(const QString& FileName);
 QString UpperExtension(const QString& FileName);
 // FileName with its extension replaced by NewExtension (which includes the dot).
 QString ChangeFileExt(const QString& FileName, const QString& NewExtension);
+// FileName when it exists; else the one file in its folder whose name matches it without regard
+// to case (a.WIX beside a.wil copied from a case-blind disk); else FileName unchanged.
+QString ResolveFileNameCase(const QString& FileName);
 
 }  // namespace velka

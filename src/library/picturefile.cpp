@@ -1,0 +1,218 @@
+#include "library/picturefile.h"
+
+#include "library/dib.h"
+#include "library/errors.h"
+#include "library/littleendian.h"
+#include "library/pngobject.h"
+#include "library/stream.h"
+
+#include <QBuffer>
+#include <QImageReader>
+
+#include <array>
+#include <cstring>
+#include <optional>
+
+namespace velka {
+
+namespace {
+
+// BMP file header (14 bytes) followed by the info header, whose first field is its own size.
+constexpr size_t FileTypeOffset = 0;
+constexpr size_t InfoSizeOffset = 14;
+constexpr size_t CoreWidthOffset = 18;   // 16-bit fields in the oldest header
+constexpr size_t CoreHeightOffset = 20;
+constexpr size_t CoreBitsOffset = 24;
+constexpr size_t InfoWidthOffset = 18;   // 32-bit fields from the 40-byte header on
+constexpr size_t InfoHeightOffset = 22;
+constexpr size_t InfoBitsOffset = 28;
+constexpr size_t InfoCompressionOffset = 30;
+// The green mask sits at the same place whether the masks belong to the info header (52 bytes
+// and more) or follow a 40-byte one.
+constexpr size_t GreenMaskOffset = 58;
+constexpr size_t HeaderBytesNeeded = GreenMaskOffset + 4;
+
+constexpr uint32_t CoreHeaderSize = 12;
+constexpr uint32_t Os2MinHeaderSize = 16;
+constexpr uint32_t Os2MaxHeaderSize = 64;
+constexpr uint32_t InfoHeaderSize = 40;
+constexpr uint32_t V2HeaderSize = 52;
+constexpr uint32_t V3HeaderSize = 56;
+constexpr uint32_t V4HeaderSize = 108;
+constexpr uint32_t V5HeaderSize = 124;
+
+constexpr uint32_t CompressionNone = 0;
+constexpr uint32_t CompressionBitFields = 3;
+constexpr uint32_t CompressionAlphaBitFields = 6;
+
+// The whole BMP file is held in memory while it is decoded; beyond the pixel budget plus room
+// for headers and palettes it cannot be a picture this program can take.
+constexpr int64_t MaxBmpFileBytes = TDIB::MaxPixelBytes + (int64_t(1) << 20);
+
+constexpr std::array<uint8_t, 8> PngSignature = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
+
+struct TStoredBmpFormat {
+    int64_t Width = 0;
+    int64_t Height = 0;
+    int Bits = 0;
+    uint32_t Compression = CompressionNone;
+    uint32_t GreenMask = 0;
+};
+
+[[noreturn]] void Fail(const QString& Name, const std::string& Reason)
+{
+    throw EFormatError("Invalid BMP picture " + Name.toStdString() + ": " + Reason);
+}
+
+bool KnownInfoSize(uint32_t Size)
+{
+    return Size == CoreHeaderSize || (Size >= Os2MinHeaderSize && Size <= Os2MaxHeaderSize) ||
+           Size == V4HeaderSize || Size == V5HeaderSize;
+}
+
+TStoredBmpFormat ReadStoredFormat(const QByteArray& File, const QString& Name)
+{
+    std::array<uint8_t, HeaderBytesNeeded> Head{};  // bytes past the end of a short file read as 0
+    std::memcpy(Head.data(), File.constData(), std::min<size_t>(Head.size(), size_t(File.size())));
+    if (File.size() < qsizetype(CoreWidthOffset) || Head[FileTypeOffset] != 'B' || Head[FileTypeOffset + 1] != 'M')
+        Fail(Name, "no BMP file header");
+    const uint32_t InfoSize = ReadLE<uint32_t>(Head.data(), InfoSizeOffset);
+    if (!KnownInfoSize(InfoSize))
+        Fail(Name, "unknown info header size " + std::to_string(InfoSize));
+    TStoredBmpFormat Format;
+    if (InfoSize == CoreHeaderSize) {
+        Format.Width = ReadLE<uint16_t>(Head.data(), CoreWidthOffset);
+        Format.Height = ReadLE<uint16_t>(Head.data(), CoreHeightOffset);
+        Format.Bits = ReadLE<uint16_t>(Head.data(), CoreBitsOffset);
+        return Format;
+    }
+    Format.Width = ReadLE<int32_t>(Head.data(), InfoWidthOffset);
+    Format.Height = ReadLE<int32_t>(Head.data(), InfoHeightOffset);
+    if (Format.Height < 0)  // rows stored top-down
+        Format.Height = -Format.Height;
+    Format.Bits = ReadLE<uint16_t>(Head.data(), InfoBitsOffset);
+    if (InfoSize >= InfoCompressionOffset + 4 - InfoSizeOffset)
+        Format.Compression = ReadLE<uint32_t>(Head.data(), InfoCompressionOffset);
+    const bool HasMasks = Format.Compression == CompressionBitFields || Format.Compression == CompressionAlphaBitFields;
+    if (HasMasks && InfoSize >= InfoHeaderSize)
+        Format.GreenMask = ReadLE<uint32_t>(Head.data(), GreenMaskOffset);
+    return Format;
+}
+
+// The pixel format code for the stored format; nullopt = leave the depth unset.
+std::optional<uint8_t> ChooseCode(const TStoredBmpFormat& Format, int64_t StreamSize, int Width, int Height)
+{
+    switch (Format.Bits) {
+    case 8: return 3;
+    case 24: return 6;
+    case 1:
+    case 4: return std::nullopt;
+    default: break;
+    }
+    if (Format.Bits == 16 && Format.Compression == CompressionBitFields && Format.GreenMask == 0x07E0)
+        return 5;
+    if (Format.Bits == 16 && Format.Compression == CompressionNone)
+        return std::nullopt;
+    if (Format.Bits == 32 && Format.Compression == CompressionNone)
+        return 7;
+    // Other layouts: guess the depth from how many bytes the file spends per pixel. The pixel
+    // count is a 32-bit product, as the stored sizes always were.
+    const int64_t Area = static_cast<int32_t>(uint32_t(Width) * uint32_t(Height));
+    if (StreamSize > 4 * Area)
+        return 7;
+    if (StreamSize > 3 * Area)
+        return 6;
+    if (StreamSize > 2 * Area)
+        return 3;
+    return std::nullopt;
+}
+
+QImage DecodeBmp(const QByteArray& File, const QString& Name)
+{
+    QBuffer Buffer;
+    Buffer.setData(File);
+    Buffer.open(QIODevice::ReadOnly);
+    QImageReader Reader(&Buffer, "bmp");
+    Reader.setAllocationLimit(int(TDIB::MaxPixelBytes >> 20));
+    QImage Picture;
+    if (!Reader.read(&Picture) || Picture.isNull())
+        Fail(Name, Reader.errorString().toStdString());
+    return Picture;
+}
+
+void ApplyCode(TDIB& DIB, std::optional<uint8_t> Code)
+{
+    if (!Code)
+        return;
+    switch (*Code) {
+    case 3: DIB.SetMasks(0xFF0000, 0x00FF00, 0x0000FF); DIB.SetBitCount(8); break;
+    case 5: DIB.SetMasks(0xF800, 0x07E0, 0x001F); DIB.SetBitCount(16); break;
+    case 6: DIB.SetMasks(0xFF0000, 0x00FF00, 0x0000FF); DIB.SetBitCount(24); break;
+    default: DIB.SetMasks(0xFF0000, 0x00FF00, 0x0000FF); DIB.SetBitCount(32); break;
+    }
+}
+
+QString StreamName(const TStream& Stream)
+{
+    if (const auto* File = dynamic_cast<const TFileStream*>(&Stream))
+        return File->FileName();
+    return QStringLiteral("(memory stream)");
+}
+
+}  // namespace
+
+void LoadBitmapStream(TStream& Stream, std::unique_ptr<TDIB>& DIB)
+{
+    const QString Name = StreamName(Stream);
+    const int64_t StreamSize = Stream.Size();
+    const int64_t Left = StreamSize - Stream.Position();
+    if (Left <= 0)
+        Fail(Name, "empty");
+    if (Left > MaxBmpFileBytes)
+        Fail(Name, "file too large");
+    QByteArray File(qsizetype(Left), '\0');
+    File.resize(qsizetype(Stream.Read(File.data(), size_t(Left))));
+
+    const TStoredBmpFormat Format = ReadStoredFormat(File, Name);
+    // The decoder works in 32 bits per pixel, so that is the size to check.
+    if (Format.Width <= 0 || Format.Height <= 0 || !TDIB::SizeAllowed(Format.Width, Format.Height, 32))
+        Fail(Name, "picture size out of range");
+    const QImage Picture = DecodeBmp(File, Name);
+
+    auto Result = std::make_unique<TDIB>();
+    ApplyCode(*Result, ChooseCode(Format, StreamSize, Picture.width(), Picture.height()));
+    if (Result->BitCount() == 8) {
+        Result->ColorTable() = DefaultPalette;
+        Result->UpdatePalette();
+    }
+    Result->SetWidth(Picture.width());
+    Result->SetHeight(Picture.height());
+    Result->Fill(qRgb(0, 0, 0));
+    Result->Draw(Picture, 0, 0);
+    DIB = std::move(Result);
+}
+
+std::unique_ptr<TGraphic> LoadPictureFile(const QString& FileName, uint8_t& Kind)
+{
+    TFileStream File(FileName, TFileStream::Mode::ReadShared);
+    Kind = KindBitmap;
+    try {
+        std::array<uint8_t, PngSignature.size()> Start{};
+        const size_t Got = File.Read(Start.data(), Start.size());
+        File.Seek(0);
+        if (Got == Start.size() && Start == PngSignature) {
+            Kind = KindPNG;
+            auto Png = std::make_unique<TPNGObject>();
+            Png->LoadFromStream(File);
+            return Png;
+        }
+        std::unique_ptr<TDIB> DIB;
+        LoadBitmapStream(File, DIB);
+        return DIB;
+    } catch (const std::exception&) {
+        // An unreadable picture is reported as no picture; the callers only test for that.
+        return nullptr;
+    }
+}
+
+}  // namespace velka
