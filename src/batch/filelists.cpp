@@ -79,6 +79,15 @@ QString SplitFirstToken(const QString& Source, QString& Token, const QString& Di
     return I < Source.size() ? Source.mid(I + 1) : QString();
 }
 
+QString TrimBlanks(const QString& Text)
+{
+    qsizetype Begin = 0;
+    qsizetype End = Text.size();
+    while (Begin < End && Text[Begin].unicode() <= u' ') ++Begin;
+    while (End > Begin && Text[End - 1].unicode() <= u' ') --End;
+    return Text.mid(Begin, End - Begin);
+}
+
 QString WithTrailingSeparator(const QString& Folder)
 {
     if (Folder.isEmpty() || Folder.endsWith(u'/')) return Folder;

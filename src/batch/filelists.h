@@ -20,6 +20,9 @@ QString ExtractNameBeforeExt(const QString& FileName);
 // 199999 characters or more.
 QString SplitFirstToken(const QString& Source, QString& Token, const QString& Dividers);
 
+// Text without leading and trailing blanks and control characters (code points up to U+0020).
+QString TrimBlanks(const QString& Text);
+
 // A folder path with a trailing '/' (an empty folder stays empty).
 QString WithTrailingSeparator(const QString& Folder);
 
