@@ -1,8 +1,8 @@
 #include "library/picturefile.h"
 
+#include "library/bmpheader.h"
 #include "library/dib.h"
 #include "library/errors.h"
-#include "library/littleendian.h"
 #include "library/pngobject.h"
 #include "library/stream.h"
 
@@ -17,90 +17,19 @@ namespace velka {
 
 namespace {
 
-// BMP file header (14 bytes) followed by the info header, whose first field is its own size.
-constexpr size_t FileTypeOffset = 0;
-constexpr size_t InfoSizeOffset = 14;
-constexpr size_t CoreWidthOffset = 18;   // 16-bit fields in the oldest header
-constexpr size_t CoreHeightOffset = 20;
-constexpr size_t CoreBitsOffset = 24;
-constexpr size_t InfoWidthOffset = 18;   // 32-bit fields from the 40-byte header on
-constexpr size_t InfoHeightOffset = 22;
-constexpr size_t InfoBitsOffset = 28;
-constexpr size_t InfoCompressionOffset = 30;
-// The green mask sits at the same place whether the masks belong to the info header (52 bytes
-// and more) or follow a 40-byte one.
-constexpr size_t GreenMaskOffset = 58;
-constexpr size_t HeaderBytesNeeded = GreenMaskOffset + 4;
-
-constexpr uint32_t CoreHeaderSize = 12;
-constexpr uint32_t Os2MinHeaderSize = 16;
-constexpr uint32_t Os2MaxHeaderSize = 64;
-constexpr uint32_t InfoHeaderSize = 40;
-constexpr uint32_t V2HeaderSize = 52;
-constexpr uint32_t V3HeaderSize = 56;
-constexpr uint32_t V4HeaderSize = 108;
-constexpr uint32_t V5HeaderSize = 124;
-
-constexpr uint32_t CompressionNone = 0;
-constexpr uint32_t CompressionBitFields = 3;
-constexpr uint32_t CompressionAlphaBitFields = 6;
-
 // The whole BMP file is held in memory while it is decoded; beyond the pixel budget plus room
 // for headers and palettes it cannot be a picture this program can take.
 constexpr int64_t MaxBmpFileBytes = TDIB::MaxPixelBytes + (int64_t(1) << 20);
 
 constexpr std::array<uint8_t, 8> PngSignature = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
 
-struct TStoredBmpFormat {
-    int64_t Width = 0;
-    int64_t Height = 0;
-    int Bits = 0;
-    uint32_t Compression = CompressionNone;
-    uint32_t GreenMask = 0;
-};
-
 [[noreturn]] void Fail(const QString& Name, const std::string& Reason)
 {
     throw EFormatError("Invalid BMP picture " + Name.toStdString() + ": " + Reason);
 }
 
-bool KnownInfoSize(uint32_t Size)
-{
-    return Size == CoreHeaderSize || (Size >= Os2MinHeaderSize && Size <= Os2MaxHeaderSize) ||
-           Size == V4HeaderSize || Size == V5HeaderSize;
-}
-
-TStoredBmpFormat ReadStoredFormat(const QByteArray& File, const QString& Name)
-{
-    std::array<uint8_t, HeaderBytesNeeded> Head{};  // bytes past the end of a short file read as 0
-    std::memcpy(Head.data(), File.constData(), std::min<size_t>(Head.size(), size_t(File.size())));
-    if (File.size() < qsizetype(CoreWidthOffset) || Head[FileTypeOffset] != 'B' || Head[FileTypeOffset + 1] != 'M')
-        Fail(Name, "no BMP file header");
-    const uint32_t InfoSize = ReadLE<uint32_t>(Head.data(), InfoSizeOffset);
-    if (!KnownInfoSize(InfoSize))
-        Fail(Name, "unknown info header size " + std::to_string(InfoSize));
-    TStoredBmpFormat Format;
-    if (InfoSize == CoreHeaderSize) {
-        Format.Width = ReadLE<uint16_t>(Head.data(), CoreWidthOffset);
-        Format.Height = ReadLE<uint16_t>(Head.data(), CoreHeightOffset);
-        Format.Bits = ReadLE<uint16_t>(Head.data(), CoreBitsOffset);
-        return Format;
-    }
-    Format.Width = ReadLE<int32_t>(Head.data(), InfoWidthOffset);
-    Format.Height = ReadLE<int32_t>(Head.data(), InfoHeightOffset);
-    if (Format.Height < 0)  // rows stored top-down
-        Format.Height = -Format.Height;
-    Format.Bits = ReadLE<uint16_t>(Head.data(), InfoBitsOffset);
-    if (InfoSize >= InfoCompressionOffset + 4 - InfoSizeOffset)
-        Format.Compression = ReadLE<uint32_t>(Head.data(), InfoCompressionOffset);
-    const bool HasMasks = Format.Compression == CompressionBitFields || Format.Compression == CompressionAlphaBitFields;
-    if (HasMasks && InfoSize >= InfoHeaderSize)
-        Format.GreenMask = ReadLE<uint32_t>(Head.data(), GreenMaskOffset);
-    return Format;
-}
-
 // The pixel format code for the stored format; nullopt = leave the depth unset.
-std::optional<uint8_t> ChooseCode(const TStoredBmpFormat& Format, int64_t StreamSize, int Width, int Height)
+std::optional<uint8_t> ChooseCode(const TBmpInfo& Format, int64_t StreamSize, int Width, int Height)
 {
     switch (Format.Bits) {
     case 8: return 3;
@@ -109,11 +38,11 @@ std::optional<uint8_t> ChooseCode(const TStoredBmpFormat& Format, int64_t Stream
     case 4: return std::nullopt;
     default: break;
     }
-    if (Format.Bits == 16 && Format.Compression == CompressionBitFields && Format.GreenMask == 0x07E0)
+    if (Format.Bits == 16 && Format.Compression == BmpCompressionBitFields && Format.GreenMask == 0x07E0)
         return 5;
-    if (Format.Bits == 16 && Format.Compression == CompressionNone)
+    if (Format.Bits == 16 && Format.Compression == BmpCompressionNone)
         return std::nullopt;
-    if (Format.Bits == 32 && Format.Compression == CompressionNone)
+    if (Format.Bits == 32 && Format.Compression == BmpCompressionNone)
         return 7;
     // Other layouts: guess the depth from how many bytes the file spends per pixel. The pixel
     // count is a 32-bit product, as the stored sizes always were.
@@ -173,10 +102,7 @@ void LoadBitmapStream(TStream& Stream, std::unique_ptr<TDIB>& DIB)
     QByteArray File(qsizetype(Left), '\0');
     File.resize(qsizetype(Stream.Read(File.data(), size_t(Left))));
 
-    const TStoredBmpFormat Format = ReadStoredFormat(File, Name);
-    // The decoder works in 32 bits per pixel, so that is the size to check.
-    if (Format.Width <= 0 || Format.Height <= 0 || !TDIB::SizeAllowed(Format.Width, Format.Height, 32))
-        Fail(Name, "picture size out of range");
+    const TBmpInfo Format = ReadBmpInfo(reinterpret_cast<const uint8_t*>(File.constData()), size_t(File.size()), Name);
     const QImage Picture = DecodeBmp(File, Name);
 
     auto Result = std::make_unique<TDIB>();
