@@ -77,6 +77,7 @@ private:
             return;
         }
         Result_.Images = Source_->ImageCount;
+        OffsetSourceKind_ = OffsetSourceKind();
         ReportProgress(Callbacks_.ImageProgress, 0, Result_.Images);
         TTargetFiles Files(Result_.Target);
         std::unique_ptr<TWMImages> Target = CreateImageLibrary(Files.Partial());
@@ -140,7 +141,7 @@ private:
         int32_t X = 0;
         int32_t Y = 0;
         if (Picture) {
-            ReadDecodedOffset(X, Y);
+            ReadDecodedOffset(Number, X, Y);
             // A 1 x 1 picture stands for an empty image (other tools export empty images so).
             if (Picture->Width() == 1 && Picture->Height() == 1) Picture.reset();
         } else {
@@ -150,10 +151,19 @@ private:
         Pool.Submit(Number, std::move(Picture), X, Y, 0);
     }
 
-    // The offset of the image just decoded, from the header copy of the conversion's source kind.
-    void ReadDecodedOffset(int32_t& X, int32_t& Y) const
+    TLibraryKind OffsetSourceKind() const
     {
-        switch (SourceKindOf(Options_.Conversion)) {
+        if (!Options_.OffsetsBySourceType) return SourceKindOf(Options_.Conversion);
+        const QString Extension = UpperExtension(Result_.Source);
+        for (TLibraryKind Kind : {TLibraryKind::WIL, TLibraryKind::WZL, TLibraryKind::WIS, TLibraryKind::DATA})
+            if (Extension == ExtensionOf(Kind)) return Kind;
+        return TLibraryKind::DATA;
+    }
+
+    // The offset of the image just decoded: from the header copy of the source kind's reader.
+    void ReadDecodedOffset(int32_t Number, int32_t& X, int32_t& Y) const
+    {
+        switch (OffsetSourceKind_) {
         case TLibraryKind::WIL:
         case TLibraryKind::WIS:
             X = ReadInt16(Source_->LastWilHeader, 4);
@@ -163,7 +173,12 @@ private:
             X = ReadInt16(Source_->LastWzlHeader, 8);
             Y = ReadInt16(Source_->LastWzlHeader, 10);
             break;
-        case TLibraryKind::DATA: break;
+        case TLibraryKind::DATA:
+            if (Options_.OffsetsBySourceType) {
+                int32_t Width = 0, Height = 0;
+                Source_->GetImageInfo(Number, Width, Height, X, Y);
+            }
+            break;
         }
     }
 
@@ -198,6 +213,7 @@ private:
     const TConverterCallbacks& Callbacks_;
     TConvertFileResult Result_;
     std::unique_ptr<TWMImages> Source_;
+    TLibraryKind OffsetSourceKind_ = TLibraryKind::WIL;
 };
 
 }  // namespace

@@ -36,6 +36,9 @@ struct TConvertOptions {
     // Decides where offsets are read from (the source kind), and the target extension of a
     // folder run; a single file's target type comes from its own extension.
     TConversion Conversion = TConversion::WilToData;
+    // True: offsets are read by the source file's own type (its extension) rather than the
+    // conversion's source kind, and a DATA source gives its stored offsets.
+    bool OffsetsBySourceType = false;
     int WorkerCount = 2;        // compressing threads
     TPasswordEvent OnPassword;  // assigned to the source library when set
 };

@@ -1,0 +1,119 @@
+// create, delete, offset and password: single edits of a library.
+#include "cli/commands.h"
+#include "cli/imagerange.h"
+#include "library/packageimages.h"
+
+#include <QFileInfo>
+
+namespace velka::cli {
+
+namespace {
+
+// The delete dialog's clamping: into 0..ImageCount-1, a reversed range shrinks to its end.
+TImageRange ClampDeleteRange(int32_t First, int32_t Last, int32_t ImageCount)
+{
+    const int32_t LastImage = ImageCount - 1;
+    if (First < 0) First = 0;
+    if (Last > LastImage) Last = LastImage;
+    if (First > LastImage) First = LastImage;
+    if (Last < First) First = Last;
+    return {First, Last};
+}
+
+void SetOffsets(TWMImages& Library, const TImageRange& Range, int32_t X, int32_t Y, bool Add)
+{
+    for (int32_t N = Range.First; N <= Range.Last; ++N) {
+        int32_t Width = 0, Height = 0, OldX = 0, OldY = 0;
+        if (!Library.GetImageInfo(N, Width, Height, OldX, OldY)) continue;
+        if (Add)
+            Library.SetImageOffset(N, OldX + X, OldY + Y);
+        else
+            Library.SetImageOffset(N, X, Y);
+    }
+}
+
+}  // namespace
+
+int RunCreate(const QStringList& Words, const TGlobalOptions&)
+{
+    const TCommandArgs Args(Words, {});
+    Args.ExpectPositionals(1, 1);
+    const QString FileName = Args.Positionals()[0];
+    const QString Extension = UpperExtension(FileName);
+    if (Extension != QStringLiteral(".WZL") && Extension != QStringLiteral(".DATA"))
+        throw TFailure(FileName + QStringLiteral(": only .wzl and .data libraries can be created"));
+    if (QFileInfo::exists(FileName)) throw TFailure(FileName + QStringLiteral(": file exists"));
+    if (!CreateImageLibrary(FileName)) throw TFailure(FileName + QStringLiteral(": cannot create the library"));
+    PrintLine(QStringLiteral("created ") + FileName);
+    return 0;
+}
+
+int RunDelete(const QStringList& Words, const TGlobalOptions& Options)
+{
+    const TCommandArgs Args(Words, {{"--blank", false}});
+    Args.ExpectPositionals(3, 3);
+    const int32_t First = ParseNumber(Args.Positionals()[1], QStringLiteral("A"));
+    const int32_t Last = ParseNumber(Args.Positionals()[2], QStringLiteral("B"));
+    std::unique_ptr<TWMImages> Library = OpenEditableLibrary(Args.Positionals()[0], Options);
+    const TImageRange Range = ClampDeleteRange(First, Last, Library->ImageCount);
+    if (Range.First < 0 || Range.Last >= Library->ImageCount || Range.First > Range.Last)
+        throw TFailure(QStringLiteral("nothing to delete: the library has no images"));
+    const bool Blank = Args.Has("--blank");
+    Library->BeforeSave();
+    const bool Done = Blank ? Library->BlankImages(Range.First, Range.Last) : Library->DeleteImages(Range.First, Range.Last);
+    if (!Done) throw TFailure(QStringLiteral("the library refused to change images %1 to %2").arg(Range.First).arg(Range.Last));
+    Library->Save();
+    PrintLine(QStringLiteral("%1 images %2 to %3; the library has %4 images")
+                  .arg(Blank ? QStringLiteral("blanked") : QStringLiteral("deleted"))
+                  .arg(Range.First)
+                  .arg(Range.Last)
+                  .arg(Library->ImageCount));
+    return 0;
+}
+
+int RunOffset(const QStringList& Words, const TGlobalOptions& Options)
+{
+    const TCommandArgs Args(Words, {{"--range", true}, {"--set", true}, {"--add", true}});
+    if (!Args.Has("--range")) {
+        if (Args.Has("--set") || Args.Has("--add")) throw TUsageError(QStringLiteral("--set and --add need --range"));
+        Args.ExpectPositionals(4, 4);
+        const int32_t N = ParseNumber(Args.Positionals()[1], QStringLiteral("N"));
+        const int32_t X = ParseNumber(Args.Positionals()[2], QStringLiteral("X"));
+        const int32_t Y = ParseNumber(Args.Positionals()[3], QStringLiteral("Y"));
+        std::unique_ptr<TWMImages> Library = OpenEditableLibrary(Args.Positionals()[0], Options);
+        if (N < 0 || N >= Library->ImageCount)
+            throw TFailure(QStringLiteral("image %1 is outside the library's images 0 to %2").arg(N).arg(Library->ImageCount - 1));
+        Library->SetImageOffset(N, X, Y);
+        PrintLine(QStringLiteral("image %1: offset %2,%3").arg(N).arg(X).arg(Y));
+        return 0;
+    }
+    Args.ExpectPositionals(1, 1);
+    if (Args.Has("--set") == Args.Has("--add")) throw TUsageError(QStringLiteral("give exactly one of --set and --add"));
+    const bool Add = Args.Has("--add");
+    const auto [X, Y] = ParsePair(Add ? Args.Value("--add") : Args.Value("--set"), Add ? QStringLiteral("--add") : QStringLiteral("--set"));
+    std::unique_ptr<TWMImages> Library = OpenEditableLibrary(Args.Positionals()[0], Options);
+    const TImageRange Range = RangeOption(Args, *Library);
+    SetOffsets(*Library, Range, X, Y, Add);
+    PrintLine(QStringLiteral("images %1 to %2: offsets %3").arg(Range.First).arg(Range.Last).arg(Add ? QStringLiteral("moved") : QStringLiteral("set")));
+    return 0;
+}
+
+int RunPassword(const QStringList& Words, const TGlobalOptions& Options)
+{
+    const TCommandArgs Args(Words, {});
+    Args.ExpectPositionals(2, 2);
+    std::unique_ptr<TWMImages> Library = OpenEditableLibrary(Args.Positionals()[0], Options);
+    if (!dynamic_cast<TWMPackageImages*>(Library.get()))
+        throw TFailure(Args.Positionals()[0] + QStringLiteral(": only DATA libraries have an image password"));
+    const QString Password = Args.Positionals()[1];
+    Library->SetPassword(Password);
+    if (Password.isEmpty())
+        PrintLine(QStringLiteral("password removed"));
+    else if (Password.size() > 16)
+        PrintLine(QStringLiteral("password set (its first 16 characters)"));
+    else
+        PrintLine(QStringLiteral("password set"));
+    return 0;
+}
+
+}  // namespace velka::cli

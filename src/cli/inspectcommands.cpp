@@ -1,0 +1,139 @@
+// info, list and verify: commands that only read a library.
+#include "cli/commands.h"
+#include "cli/imagerange.h"
+#include "library/dib.h"
+#include "library/packageimages.h"
+#include "library/pngobject.h"
+
+#include <exception>
+
+namespace velka::cli {
+
+namespace {
+
+struct TListedImage {
+    int32_t Number = 0;
+    int32_t Width = 0;
+    int32_t Height = 0;
+    int32_t X = 0;
+    int32_t Y = 0;
+    uint8_t Flag = 0;
+    QString Kind;
+    QString Damage;  // why the image could not be decoded; empty when it could
+};
+
+QString KindOf(const TGraphic* Graphic)
+{
+    if (!Graphic || Graphic->Empty()) return QStringLiteral("empty");
+    if (dynamic_cast<const TPNGObject*>(Graphic)) return QStringLiteral("png");
+    if (const auto* Bitmap = dynamic_cast<const TDIB*>(Graphic)) return QStringLiteral("bmp%1").arg(Bitmap->BitCount());
+    return QStringLiteral("unknown");
+}
+
+// Decodes one image and drops it from the cache again, so a long listing holds one at a time.
+TListedImage InspectImage(TWMImages& Library, int32_t Number)
+{
+    TListedImage Image;
+    Image.Number = Number;
+    Library.GetImageInfoEx(Number, Image.Width, Image.Height, Image.X, Image.Y, Image.Flag);
+    try {
+        const TGraphic* Graphic = Library.GetGraphic(Number);
+        Image.Kind = KindOf(Graphic);
+        if (!Graphic && Library.PositionOf(Number) > 0 && Image.Width > 0 && Image.Height > 0)
+            Image.Damage = QStringLiteral("the stored image cannot be read");
+        Library.TakeGraphic(Number);
+    } catch (const std::exception& Error) {
+        Image.Damage = QString::fromUtf8(Error.what());
+    }
+    if (!Image.Damage.isEmpty()) Image.Kind = QStringLiteral("damaged");
+    return Image;
+}
+
+QString TabLine(const TListedImage& Image)
+{
+    return QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7")
+        .arg(Image.Number)
+        .arg(Image.Width)
+        .arg(Image.Height)
+        .arg(Image.X)
+        .arg(Image.Y)
+        .arg(Image.Flag)
+        .arg(Image.Kind);
+}
+
+QString JsonObject(const TListedImage& Image)
+{
+    return QStringLiteral(R"({"number": %1, "width": %2, "height": %3, "x": %4, "y": %5, "flag": %6, "kind": "%7"})")
+        .arg(Image.Number)
+        .arg(Image.Width)
+        .arg(Image.Height)
+        .arg(Image.X)
+        .arg(Image.Y)
+        .arg(Image.Flag)
+        .arg(Image.Kind);
+}
+
+QString YesNo(bool Value) { return Value ? QStringLiteral("yes") : QStringLiteral("no"); }
+
+}  // namespace
+
+int RunInfo(const QStringList& Words, const TGlobalOptions& Options)
+{
+    const TCommandArgs Args(Words, {});
+    Args.ExpectPositionals(1, 1);
+    std::unique_ptr<TWMImages> Library = OpenLibrary(Args.Positionals()[0], Options);
+    PrintLine(QStringLiteral("format: ") + FormatName(*Library));
+    PrintLine(QStringLiteral("images: %1").arg(Library->ImageCount));
+    PrintLine(QStringLiteral("index entries: %1").arg(Library->IndexList.size()));
+    PrintLine(QStringLiteral("editable: ") + YesNo(Library->Editable));
+    if (const auto* Package = dynamic_cast<const TWMPackageImages*>(Library.get())) {
+        const bool Protected = Package->Header.EntryVersion == 1 && Package->Header.Password[0] != 0;
+        PrintLine(QStringLiteral("password: ") + (Protected ? QStringLiteral("protected") : QStringLiteral("none")));
+    }
+    return 0;
+}
+
+int RunList(const QStringList& Words, const TGlobalOptions& Options)
+{
+    const TCommandArgs Args(Words, {{"--range", true}, {"--json", false}});
+    Args.ExpectPositionals(1, 1);
+    std::unique_ptr<TWMImages> Library = OpenLibrary(Args.Positionals()[0], Options);
+    const TImageRange Range = RangeOption(Args, *Library);
+    const bool Json = Args.Has("--json");
+    int Damaged = 0;
+    if (Json) PrintLine(QStringLiteral("["));
+    for (int32_t N = Range.First; N <= Range.Last; ++N) {
+        const TListedImage Image = InspectImage(*Library, N);
+        if (!Image.Damage.isEmpty()) ++Damaged;
+        if (Json)
+            PrintLine(QStringLiteral("  ") + JsonObject(Image) + (N < Range.Last ? QStringLiteral(",") : QString()));
+        else
+            PrintLine(TabLine(Image));
+    }
+    if (Json) PrintLine(QStringLiteral("]"));
+    if (Damaged == 0) return 0;
+    PrintError(QStringLiteral("%1 images could not be decoded (see 'velka-tool verify')").arg(Damaged));
+    return 1;
+}
+
+int RunVerify(const QStringList& Words, const TGlobalOptions& Options)
+{
+    const TCommandArgs Args(Words, {});
+    Args.ExpectPositionals(1, 1);
+    std::unique_ptr<TWMImages> Library = OpenLibrary(Args.Positionals()[0], Options);
+    TProgressLine Progress(Options, QStringLiteral("verifying"));
+    const TProgressCallback Report = Progress.Callback();
+    int Damaged = 0;
+    for (int32_t N = 0; N < Library->ImageCount; ++N) {
+        const TListedImage Image = InspectImage(*Library, N);
+        if (!Image.Damage.isEmpty()) {
+            ++Damaged;
+            PrintLine(QStringLiteral("%1: damaged: %2").arg(N).arg(Image.Damage));
+        }
+        ReportProgress(Report, N + 1, Library->ImageCount);
+    }
+    PrintLine(QStringLiteral("%1 images checked, %2 damaged").arg(Library->ImageCount).arg(Damaged));
+    return Damaged == 0 ? 0 : 1;
+}
+
+}  // namespace velka::cli
