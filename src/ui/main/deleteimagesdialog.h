@@ -1,0 +1,50 @@
+#pragma once
+// 删除图片: deletes a range of images, or turns it into empty images, and saves the library.
+
+#include <QDialog>
+
+class QLineEdit;
+class QPushButton;
+
+namespace velka {
+class TWMImages;
+}
+
+namespace velka::ui {
+
+class TRadioGroup;
+
+class TuFrmDelImages : public QDialog {
+    Q_OBJECT
+public:
+    // The items of RadioGroup.
+    enum Mode { Delete = 0, Blank = 1 };
+
+    explicit TuFrmDelImages(QWidget* Parent = nullptr);
+
+    TWMImages* Images = nullptr;
+    bool Busy = false;
+
+    QLineEdit* EditX;
+    QLineEdit* EditY;
+    TRadioGroup* RadioGroup;
+    QPushButton* BitBtnOK;
+    QPushButton* BitBtnClose;
+
+public slots:
+    void BitBtnOKClick();
+    void BitBtnCloseClick();
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* Event) override;
+
+private:
+    void DeleteRange();
+    void SetWorking(bool Working);
+};
+
+// Shows the dialog on Library with First and Last as the pre-filled range.
+void DeleteImagesDialog(QWidget* Parent, TWMImages* Library, int First, int Last);
+
+}  // namespace velka::ui
