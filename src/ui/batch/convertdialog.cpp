@@ -1,0 +1,317 @@
+#include "ui/batch/convertdialog.h"
+
+#include "batch/filelists.h"
+#include "ui/batch/batchpickers.h"
+#include "ui/batch/batchwidgets.h"
+#include "ui/main/messagebox.h"
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace velka::ui {
+
+namespace {
+
+const QString FolderTitle = QStringLiteral("浏览文件夹");
+
+QString SourceFilter(uint8_t SourceKind)
+{
+    return SourceKind == uint8_t(TLibraryKind::WZL) ? QStringLiteral("Velka2 Library ZIP File|*.WZL")
+                                                    : QStringLiteral("Velka2 Library File|*.WIL;*.WZL");
+}
+
+QString TargetFilter(uint8_t TargetKind)
+{
+    return TargetKind == uint8_t(TLibraryKind::WZL) ? QStringLiteral("Velka2 Library ZIP File (*.WZL)|*.WZL")
+                                                    : QStringLiteral("Velka2 Data File (*.Data)|*.Data");
+}
+
+// The file dialogs filter without regard to letter case only in Qt's own implementation.
+QFileDialog* MakeFileDialog(const QString& ObjectName, QFileDialog::AcceptMode Mode, QWidget* Parent)
+{
+    auto* Dialog = new QFileDialog(Parent);
+    Dialog->setObjectName(ObjectName);
+    Dialog->setAcceptMode(Mode);
+    Dialog->setFileMode(Mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    // The converter asks about an existing target itself.
+    Dialog->setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
+    return Dialog;
+}
+
+bool Failed(const TConvertFileResult& File)
+{
+    using TStatus = TConvertFileResult::TStatus;
+    return File.Status == TStatus::Failed || File.Status == TStatus::Stopped || !File.DamagedImages.empty();
+}
+
+QString FailureReason(const TConvertFileResult& File)
+{
+    if (!File.Error.isEmpty())
+        return File.Error;
+    return QStringLiteral("%1 张图片无法读取，已作为空图片写入").arg(File.DamagedImages.size());
+}
+
+}  // namespace
+
+TfrmConvertDlg::TfrmConvertDlg(QWidget* Parent) : TBatchDialog(Parent)
+{
+    setObjectName(QStringLiteral("frmConvertDlg"));
+    setWindowTitle(QStringLiteral("素材批量转换工具"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    BuildControls();
+
+    RadioGroupFormat->SetItemIndex(0);
+    RadioGroupFormatClick();
+    CheckBox1Click();
+
+    connect(CheckBox1, &QCheckBox::clicked, this, &TfrmConvertDlg::CheckBox1Click);
+    connect(RadioGroupFormat, &TBatchRadioGroup::ItemIndexChanged, this, &TfrmConvertDlg::RadioGroupFormatClick);
+    connect(EditFileDirButton, &QToolButton::clicked, this, &TfrmConvertDlg::EditFileDirButtonClick);
+    connect(EditSaveDirButton, &QToolButton::clicked, this, &TfrmConvertDlg::EditSaveDirButtonClick);
+    connect(BitBtnOK, &QPushButton::clicked, this, &TfrmConvertDlg::BitBtnOKClick);
+    connect(BitBtnClose, &QPushButton::clicked, this, &TfrmConvertDlg::close);
+    connect(Job(), &TBatchJob::ProgressChanged, this, [this](int Channel, int Current, int Total) {
+        SetProgress(Channel == TBatchJob::FileBar ? ProgressBar1 : ProgressBar, Current, Total);
+    });
+    connect(Job(), &TBatchJob::LogLine, Memo1, &QPlainTextEdit::appendPlainText);
+    connect(Job(), &TBatchJob::Finished, this, [this] { RunFinishedWith(Result_); });
+}
+
+void TfrmConvertDlg::BuildControls()
+{
+    auto* Main = new QVBoxLayout(this);
+    Main->setSizeConstraint(QLayout::SetFixedSize);
+
+    CheckBox1 = new QCheckBox(QStringLiteral("批量转换"), this);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    Main->addWidget(CheckBox1);
+
+    auto* Files = new QGridLayout;
+    RzLabel = new QLabel(this);
+    RzLabel->setObjectName(QStringLiteral("RzLabel"));
+    RzLabel1 = new QLabel(this);
+    RzLabel1->setObjectName(QStringLiteral("RzLabel1"));
+    // Wide enough for the longer folder-mode captions, so switching modes moves nothing.
+    const int LabelWidth = RzLabel->fontMetrics().horizontalAdvance(QStringLiteral("旧文件目录:")) + 8;
+    RzLabel->setMinimumWidth(LabelWidth);
+    RzLabel1->setMinimumWidth(LabelWidth);
+    const TButtonEdit Source = MakeButtonEdit(QStringLiteral("EditFileDir"), this);
+    const TButtonEdit Target = MakeButtonEdit(QStringLiteral("EditSaveDir"), this);
+    EditFileDir = Source.Edit;
+    EditFileDirButton = Source.Button;
+    EditSaveDir = Target.Edit;
+    EditSaveDirButton = Target.Button;
+    RzLabel->setBuddy(EditFileDir);
+    RzLabel1->setBuddy(EditSaveDir);
+    Files->addWidget(RzLabel, 0, 0);
+    Files->addLayout(Source.Row, 0, 1);
+    Files->addWidget(RzLabel1, 1, 0);
+    Files->addLayout(Target.Row, 1, 1);
+    Main->addLayout(Files);
+
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setReadOnly(true);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setFixedSize(520, 180);
+    Main->addWidget(Memo1);
+
+    RadioGroupFormat = new TBatchRadioGroup(QStringLiteral("RadioGroupFormat"), QStringLiteral("格式转换设置"),
+                                            {QStringLiteral("WIL 转 DATA"), QStringLiteral("WIL 转 WZL"),
+                                             QStringLiteral("WZL 转 DATA"), QStringLiteral("WIS 转 DATA"),
+                                             QStringLiteral("WIS 转 WZL")},
+                                            2, this);
+    Main->addWidget(RadioGroupFormat);
+
+    BitBtnOK = new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton), QStringLiteral("转换"), this);
+    BitBtnOK->setObjectName(QStringLiteral("BitBtnOK"));
+    BitBtnOK->setDefault(true);
+    BitBtnClose = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("取消"), this);
+    BitBtnClose->setObjectName(QStringLiteral("BitBtnClose"));
+    BitBtnClose->setAutoDefault(false);
+    auto* Buttons = new QHBoxLayout;
+    Buttons->addStretch(1);
+    Buttons->addWidget(BitBtnOK);
+    Buttons->addWidget(BitBtnClose);
+    Main->addLayout(Buttons);
+
+    ProgressBar = MakeProgressBar(QStringLiteral("ProgressBar"), this);
+    ProgressBar1 = MakeProgressBar(QStringLiteral("ProgressBar1"), this);
+    SetProgress(ProgressBar, 0, 0);
+    SetProgress(ProgressBar1, 0, 0);
+    Main->addWidget(ProgressBar);
+    Main->addWidget(ProgressBar1);
+
+    OpenDialog = MakeFileDialog(QStringLiteral("OpenDialog"), QFileDialog::AcceptOpen, this);
+    SaveDialog = MakeFileDialog(QStringLiteral("SaveDialog"), QFileDialog::AcceptSave, this);
+    SaveDialog->setWindowTitle(QStringLiteral("创建Data文件"));
+    SaveDialog->setDefaultSuffix(QStringLiteral("Data"));
+}
+
+void TfrmConvertDlg::ShowConvertDialog()
+{
+    RadioGroupFormat->SetItemIndex(0);
+    exec();
+}
+
+void TfrmConvertDlg::RadioGroupFormatClick()
+{
+    Conversion_ = TConversion(RadioGroupFormat->ItemIndex());
+    SourceKind_ = uint8_t(SourceKindOf(Conversion_));
+    TargetKind_ = uint8_t(TargetKindOf(Conversion_));
+}
+
+void TfrmConvertDlg::CheckBox1Click()
+{
+    const bool FolderMode = CheckBox1->isChecked();
+    RzLabel->setText(FolderMode ? QStringLiteral("旧文件目录:") : QStringLiteral("旧文件:"));
+    RzLabel1->setText(FolderMode ? QStringLiteral("新文件目录:") : QStringLiteral("新文件:"));
+}
+
+QString TfrmConvertDlg::TargetExtension() const { return ExtensionOf(TLibraryKind(TargetKind_)); }
+
+void TfrmConvertDlg::ListSourceFiles(const QString& Folder)
+{
+    SourceList_.clear();
+    ListFilesByExt(Folder, ExtensionOf(TLibraryKind(SourceKind_)), SourceList_);
+    for (const QString& File : SourceList_)
+        Memo1->appendPlainText(File);
+}
+
+void TfrmConvertDlg::EditFileDirButtonClick()
+{
+    if (CheckBox1->isChecked()) {
+        QString Folder;
+        if (!SelectFolder(FolderTitle, Folder, this))
+            return;
+        EditFileDir->setText(WithTrailingSeparator(Folder));
+        ListSourceFiles(EditFileDir->text());
+        return;
+    }
+    OpenDialog->setNameFilters(FileDialogFilters(SourceFilter(SourceKind_)));
+    const QString FileName = RunFileDialog(*OpenDialog);
+    if (!FileName.isEmpty())
+        EditFileDir->setText(FileName);
+}
+
+void TfrmConvertDlg::EditSaveDirButtonClick()
+{
+    if (CheckBox1->isChecked()) {
+        QString Folder;
+        if (SelectFolder(FolderTitle, Folder, this))
+            EditSaveDir->setText(WithTrailingSeparator(Folder));
+        return;
+    }
+    const QString Extension = TargetExtension();
+    SaveDialog->setNameFilters(FileDialogFilters(TargetFilter(TargetKind_)));
+    const QString SourceText = EditFileDir->text();
+    SaveDialog->selectFile(FolderPart(SourceText) + ExtractNameBeforeExt(SourceText));
+    const QString FileName = RunFileDialog(*SaveDialog);
+    if (!FileName.isEmpty())
+        EditSaveDir->setText(FolderPart(FileName) + ExtractNameBeforeExt(FileName) + Extension);
+}
+
+TConverterCallbacks TfrmConvertDlg::Callbacks()
+{
+    TBatchJob* Worker = Job();
+    TConverterCallbacks Result;
+    Result.ImageProgress = [Worker](int Current, int Total) {
+        Worker->ReportProgress(TBatchJob::ImageBar, Current, Total);
+        return true;
+    };
+    Result.FileProgress = [Worker](int Current, int Total) {
+        Worker->ReportProgress(TBatchJob::FileBar, Current, Total);
+        return true;
+    };
+    Result.ConfirmOverwrite = [this, Worker](const QString&) {
+        return Worker->Ask([this] { return AskOkCancel(this, QStringLiteral("文件已经存在，是否覆盖原文件？")); });
+    };
+    Result.Log = [Worker](const QString& Line) { Worker->ReportLog(Line); };
+    return Result;
+}
+
+void TfrmConvertDlg::BitBtnOKClick()
+{
+    if (Busy())
+        return;
+    const QString Source = TrimControl(EditFileDir->text());
+    const QString Target = TrimControl(EditSaveDir->text());
+    if (Source.compare(Target, Qt::CaseInsensitive) == 0) {
+        ShowMessage(this, QStringLiteral("转换路径或文件名不能相同 ！！！"));
+        return;
+    }
+    SetRunning(true);
+    Result_.reset();
+    TConvertOptions Options;
+    Options.Conversion = Conversion_;
+    const TConverterCallbacks RunCallbacks = Callbacks();
+    SetProgress(ProgressBar, 0, 0);
+    if (CheckBox1->isChecked()) {
+        Memo1->clear();
+        SetProgress(ProgressBar1, 0, int(SourceList_.size()));
+        Job()->Start([this, Sources = SourceList_, Target, Options, RunCallbacks] {
+            Result_ = ConvertFolder(Sources, Target, Options, RunCallbacks);
+        });
+        return;
+    }
+    Job()->Start([this, Source, Target, Options, RunCallbacks] {
+        TConvertFolderResult Single;
+        Single.Files.push_back(ConvertLibrary(Source, Target, Options, RunCallbacks));
+        Result_ = std::move(Single);
+    });
+}
+
+void TfrmConvertDlg::SetRunning(bool Running)
+{
+    for (QWidget* Control : {static_cast<QWidget*>(CheckBox1), static_cast<QWidget*>(BitBtnOK),
+                             static_cast<QWidget*>(BitBtnClose), static_cast<QWidget*>(EditFileDir),
+                             static_cast<QWidget*>(EditFileDirButton), static_cast<QWidget*>(EditSaveDir),
+                             static_cast<QWidget*>(EditSaveDirButton)})
+        Control->setEnabled(!Running);
+}
+
+void TfrmConvertDlg::RunFinishedWith(const std::optional<TConvertFolderResult>& Result)
+{
+    SetRunning(false);
+    if (Result)
+        ShowMessage(this, ConvertOutcomeText(*Result));
+    else
+        ShowMessage(this, QStringLiteral("转换失败 ！！！\n") + Job()->Error());
+    emit RunFinished();
+}
+
+QString ConvertOutcomeText(const TConvertFolderResult& Result)
+{
+    if (Result.Files.empty())
+        return QStringLiteral("没有找到要转换的文件 ！！！");
+    const auto FailedCount = std::count_if(Result.Files.begin(), Result.Files.end(), Failed);
+    if (FailedCount == 0)
+        return QStringLiteral("转换成功 ！！！");
+    if (Result.Files.size() == 1)
+        return QStringLiteral("转换失败 ！！！\n%1").arg(FailureReason(Result.Files.front()));
+    return QStringLiteral("转换失败: %1 个文件中有 %2 个没有转换成功，详见日志 ！！！")
+        .arg(Result.Files.size())
+        .arg(FailedCount);
+}
+
+bool SelectFolder(const QString& Title, QString& Folder, QWidget* Owner)
+{
+    const QString Chosen = PickFolder(Owner, Title, Folder);
+    if (Chosen.isEmpty())
+        return false;
+    Folder = Chosen;
+    return true;
+}
+
+}  // namespace velka::ui
