@@ -26,7 +26,38 @@ uint32_t ReadBE32(const uint8_t* Bytes)
     return uint32_t(Bytes[0]) << 24 | uint32_t(Bytes[1]) << 16 | uint32_t(Bytes[2]) << 8 | uint32_t(Bytes[3]);
 }
 
+[[noreturn]] void Fail(const QString& Name, const char* Reason)
+{
+    throw EFormatError(("Invalid PNG file " + Name + ": ").toStdString() + Reason);
+}
+
 bool IsCritical(const uint8_t* Type) { return (Type[0] & 0x20) == 0; }
+
+bool ValidDepth(uint8_t ColorType, uint8_t Depth)
+{
+    switch (ColorType) {
+    case 0: return Depth == 1 || Depth == 2 || Depth == 4 || Depth == 8 || Depth == 16;
+    case 3: return Depth == 1 || Depth == 2 || Depth == 4 || Depth == 8;
+    case 2:
+    case 4:
+    case 6: return Depth == 8 || Depth == 16;
+    default: return false;
+    }
+}
+
+// Checks the 13 bytes of IHDR, so that only a well-formed header reaches the decoder, and that
+// the decoded picture (four bytes a pixel) stays within the budget.
+void CheckHeader(const uint8_t* Data, const QString& Name)
+{
+    const uint32_t Width = ReadBE32(Data);
+    const uint32_t Height = ReadBE32(Data + 4);
+    const uint8_t Depth = Data[8], ColorType = Data[9], Compression = Data[10], Filter = Data[11], Interlace = Data[12];
+    if (!ValidDepth(ColorType, Depth) || Compression != 0 || Filter != 0 || Interlace > 1)
+        Fail(Name, "invalid header fields");
+    if (Width == 0 || Height == 0 || Width > MaxChunkLength || Height > MaxChunkLength ||
+        int64_t(Width) * Height > TPNGObject::MaxPixelBytes / 4)
+        Fail(Name, "picture size out of range");
+}
 
 QString StreamName(const TStream& Stream)
 {
@@ -35,20 +66,16 @@ QString StreamName(const TStream& Stream)
     return QStringLiteral("(memory stream)");
 }
 
-[[noreturn]] void Fail(const QString& Name, const char* Reason)
-{
-    throw EFormatError(("Invalid PNG file " + Name + ": ").toStdString() + Reason);
-}
-
 // Copies one PNG file from Stream into bytes, chunk by chunk up to and including IEND, checking
 // each chunk's length against what the stream still holds and the CRC of the critical chunks.
-QByteArray ReadPngChunks(TStream& Stream, const QString& Name, uint32_t& Width, uint32_t& Height)
+QByteArray ReadPngChunks(TStream& Stream, const QString& Name)
 {
     QByteArray Bytes(int(Signature.size()), '\0');
     if (Stream.Read(Bytes.data(), Signature.size()) != Signature.size() ||
         std::memcmp(Bytes.constData(), Signature.data(), Signature.size()) != 0)
         Fail(Name, "no PNG signature");
     bool First = true;
+    bool SawData = false;
     for (;;) {
         uint8_t Head[8];
         if (Stream.Read(Head, sizeof Head) != sizeof Head)
@@ -59,7 +86,7 @@ QByteArray ReadPngChunks(TStream& Stream, const QString& Name, uint32_t& Width, 
         if (Length > MaxChunkLength || int64_t(Length) + 4 > Left)
             Fail(Name, "chunk length beyond the end of the file");
         // A PNG whose file alone exceeds the decoded-picture budget is not loaded at all.
-        if (Bytes.size() + sizeof Head + int64_t(Length) + 4 > TPNGObject::MaxPixelBytes)
+        if (int64_t(Bytes.size()) + int64_t(sizeof Head) + Length + 4 > TPNGObject::MaxPixelBytes)
             Fail(Name, "file too large");
         if (First && (std::memcmp(Type, "IHDR", 4) != 0 || Length != IhdrLength))
             Fail(Name, "the first chunk is not a header");
@@ -72,12 +99,15 @@ QByteArray ReadPngChunks(TStream& Stream, const QString& Name, uint32_t& Width, 
         if (IsCritical(Type) && Crc != ReadBE32(Data + Length))
             Fail(Name, "chunk checksum mismatch");
         if (First) {
-            Width = ReadBE32(Data);
-            Height = ReadBE32(Data + 4);
+            CheckHeader(Data, Name);
             First = false;
         }
-        if (std::memcmp(Type, "IEND", 4) == 0)
+        SawData = SawData || std::memcmp(Type, "IDAT", 4) == 0;
+        if (std::memcmp(Type, "IEND", 4) == 0) {
+            if (!SawData)
+                Fail(Name, "no image data");
             return Bytes;
+        }
     }
 }
 
@@ -107,11 +137,7 @@ void TPNGObject::LoadFromFile(const QString& FileName)
 void TPNGObject::LoadFromStream(TStream& Stream)
 {
     const QString Name = StreamName(Stream);
-    uint32_t Width = 0, Height = 0;
-    QByteArray Bytes = ReadPngChunks(Stream, Name, Width, Height);
-    // The decoded picture has four bytes per pixel.
-    if (Width == 0 || Height == 0 || int64_t(Width) * Height > MaxPixelBytes / 4)
-        Fail(Name, "picture size out of range");
+    QByteArray Bytes = ReadPngChunks(Stream, Name);
     Image_ = DecodePng(Bytes, Name);
     Bytes_ = std::move(Bytes);
 }
