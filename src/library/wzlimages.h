@@ -4,6 +4,7 @@
 #include "library/wmimages.h"
 
 #include <array>
+#include <optional>
 
 namespace velka {
 
@@ -32,6 +33,10 @@ static_assert(sizeof(WzlHeader) == 64 && sizeof(WzxHeader) == 48 && sizeof(WzlEn
 
 class TWZLImages : public TWMImages {
 public:
+    // The title text at the start of new data and index files (19 characters, no length byte).
+    static constexpr char NewFileTitle[] = "imagelib.velka.test";
+    static_assert(sizeof(NewFileTitle) == 20);
+
     TWZLImages();
 
     WzlHeader Header;
@@ -41,19 +46,50 @@ public:
     void ReadImageInfo(int32_t Position, int32_t& Width, int32_t& Height, int32_t& X, int32_t& Y) override;
     void ReadImageInfoEx(int32_t Position, int32_t& Width, int32_t& Height, int32_t& X, int32_t& Y,
                          uint8_t& Flag) override;
+    // Image numbers past the end of IndexList but below ImageCount read as empty images (kind 0);
+    // numbers beyond both raise EListError.
     uint8_t GetImageKind(int32_t Index) override;
+    // An empty image (position 0) has no entry header to hold a flag or offsets: the file stays
+    // as it is. An entry header past the end of the file raises EStreamError.
     void SetImageFlag(int32_t Index, uint8_t Flag) override;
     static void CreateEmptyFile(const QString& FileName);
     void Initialize() override;
     void SetImageOffset(int32_t Index, int32_t X, int32_t Y) override;
+    // A failed save leaves both files and IndexList as they were.
     void Save() override;
     bool AddImage(TGraphic* Graphic, int32_t X, int32_t Y, uint8_t Kind) override;
     bool InsertImage(int32_t Index, TGraphic* Graphic, int32_t X, int32_t Y, uint8_t Kind) override;
     bool ReplaceImage(int32_t Index, TGraphic* Graphic, int32_t X, int32_t Y, uint8_t Kind) override;
+    // Flips a TDIB in place and compresses it; touches no member, so worker threads may call it.
+    // A bitmap wider or taller than 32767 pixels (the entry's signed 16-bit sides) raises
+    // EFormatError before anything is flipped.
     TPreparedImage PrepareImage(TGraphic* Graphic, int32_t X, int32_t Y, uint8_t Kind) const override;
     bool AddPreparedImage(const TPreparedImage& Image) override;
 
     void ReadIndexFile(const QString& IndexName);
+
+    // The index file of a data file: an existing one whatever the case of its extension, else the
+    // name with ".wzx" (".WZX" beside an upper-case ".WZL").
+    static QString IndexFileName(const QString& DataFileName);
+
+private:
+    void RequireOpen() const;
+    void CheckImageNumber(int32_t Index) const;
+    void ReadFileHeader();
+    bool ReadEntryHeader(int32_t Position, WzlEntryHeader& Entry);
+    // The header of an image that must have one: nullopt for an empty image, EStreamError for a
+    // header past the end of the file.
+    std::optional<WzlEntryHeader> EntryForUpdate(int32_t Index, int32_t& Position);
+    void WriteEntryHeader(int32_t Position, const WzlEntryHeader& Entry);
+    void ReadCompressedPixels(int64_t Start, uint32_t Length, TDIB& DIB);
+    void ReadRawPixels(int64_t Start, int64_t Length, TDIB& DIB);
+    // Writes a prepared entry behind the stored ones; the position for the index, or nullopt
+    // when the image is to be ignored.
+    std::optional<int32_t> StorePrepared(const TPreparedImage& Image);
+    void CountOneMore();
+    void CopyEntry(int32_t Position, TStream& Output);
+    void SaveCompacted();
+    void SaveAfterAppends();
 };
 
 }  // namespace velka
