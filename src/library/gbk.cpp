@@ -85,4 +85,17 @@ QString FromGBK(const std::string& Bytes)
     return QString::fromUtf8(Utf8.data(), static_cast<qsizetype>(Utf8.size()));
 }
 
+std::string TruncateGBK(const std::string& Bytes, size_t MaxBytes)
+{
+    size_t Kept = 0;
+    while (Kept < Bytes.size()) {
+        const auto Lead = static_cast<unsigned char>(Bytes[Kept]);
+        const size_t Length = Lead >= 0x81 && Lead <= 0xFE && Kept + 1 < Bytes.size() ? 2 : 1;
+        if (Kept + Length > MaxBytes)
+            break;
+        Kept += Length;
+    }
+    return Bytes.substr(0, Kept);
+}
+
 }  // namespace velka

@@ -3,6 +3,7 @@
 
 #include <QString>
 
+#include <cstddef>
 #include <string>
 
 namespace velka {
@@ -10,5 +11,8 @@ namespace velka {
 // Characters GBK cannot hold become '?'.
 std::string ToGBK(const QString& Text);
 QString FromGBK(const std::string& Bytes);
+// The longest start of GBK Bytes that has at most MaxBytes bytes and does not cut a double-byte
+// character in half.
+std::string TruncateGBK(const std::string& Bytes, size_t MaxBytes);
 
 }  // namespace velka

@@ -40,5 +40,16 @@ TEST(GBK, UndecodableBytesBecomeQuestionMarks)
     EXPECT_EQ(FromGBK(std::string("a\0b", 3)), QString::fromUtf8("a\0b", 3));
 }
 
+TEST(GBK, TruncationNeverSplitsADoubleByteCharacter)
+{
+    const std::string Mixed = ToGBK(QStringLiteral("abc密码"));  // 3 + 2 + 2 bytes
+    EXPECT_EQ(TruncateGBK(Mixed, 16), Mixed);
+    EXPECT_EQ(TruncateGBK(Mixed, 7), Mixed);
+    EXPECT_EQ(TruncateGBK(Mixed, 6), ToGBK(QStringLiteral("abc密")));
+    EXPECT_EQ(TruncateGBK(Mixed, 4), "abc");
+    EXPECT_EQ(TruncateGBK(Mixed, 0), "");
+    EXPECT_EQ(TruncateGBK("\x80\x80x", 2), "\x80\x80");  // 0x80 stands alone in code page 936
+}
+
 }  // namespace
 }  // namespace velka
