@@ -1,5 +1,6 @@
 #include "batch/batchexport.h"
 
+#include "batch/decodedimage.h"
 #include "batch/filelists.h"
 #include "batch/placement.h"
 #include "library/dib.h"
@@ -82,43 +83,48 @@ private:
     void ExportImage(int32_t N)
     {
         QString FileName = ExportFileName(Folder_, N, QStringLiteral(".BMP"));
+        const TDecodedImage Decoded = DecodeImage(Library_, N);
         try {
-            TGraphic* Picture = Library_.GetGraphic(N);
             TImageInfo Info;
             Library_.GetImageInfoEx(N, Info.Width, Info.Height, Info.X, Info.Y, Info.Flag);
-            if (!Picture) {
-                ExportEmptyImage(N, FileName, Info);
-                return;
-            }
-            if (auto* Png = dynamic_cast<TPNGObject*>(Picture)) {
-                FileName = ExportFileName(Folder_, N, QStringLiteral(".PNG"));
-                WritePlacement(FileName, QPoint(Info.X, Info.Y), Info.Flag);
-                Png->SaveToFile(FileName);
-            } else if (auto* Bitmap = dynamic_cast<TDIB*>(Picture)) {
-                WritePlacement(FileName, QPoint(Info.X, Info.Y), Info.Flag);
-                Bitmap->SaveToFile(FileName);
+            if (Decoded.Graphic) {
+                const bool Png = dynamic_cast<const TPNGObject*>(Decoded.Graphic.get()) != nullptr;
+                FileName = ExportFileName(Folder_, N, Png ? QStringLiteral(".PNG") : QStringLiteral(".BMP"));
+                WritePicture(FileName, *Decoded.Graphic, Info);
             } else {
-                throw std::runtime_error("the image is neither a bitmap nor a PNG picture");
+                ExportEmptyImage(FileName, Info);
             }
-            ++Result_.Written;
         } catch (const std::exception& Error) {
             Fail(N, FileName, QString::fromUtf8(Error.what()));
+            return;
         }
+        if (!Decoded.Damage.isEmpty()) {
+            // Written all the same (blank, or as an empty image) so the folder keeps its numbering.
+            Fail(N, FileName, Decoded.Damage);
+            return;
+        }
+        ++Result_.Written;
+    }
+
+    // The placement file goes first: a picture whose placement cannot be written is not written.
+    static void WritePicture(const QString& FileName, const TGraphic& Picture, const TImageInfo& Info)
+    {
+        WritePlacement(FileName, QPoint(Info.X, Info.Y), Info.Flag);
+        if (const auto* Png = dynamic_cast<const TPNGObject*>(&Picture))
+            Png->SaveToFile(FileName);
+        else if (const auto* Bitmap = dynamic_cast<const TDIB*>(&Picture))
+            Bitmap->SaveToFile(FileName);
+        else
+            throw std::runtime_error("the image is neither a bitmap nor a PNG picture");
     }
 
     // An empty image becomes a 1 x 1 picture. One whose entry still records an offset or flag
-    // (a DATA entry that only keeps offsets) gets its placement file too, so a re-import keeps
-    // them; an entry that announces a size but decodes to nothing is a damaged image.
-    void ExportEmptyImage(int32_t N, const QString& FileName, const TImageInfo& Info)
+    // (a DATA entry that only keeps offsets) gets its placement file too, so a re-import keeps them.
+    static void ExportEmptyImage(const QString& FileName, const TImageInfo& Info)
     {
         WriteEmptyPicture(FileName);
         if (Info.X != 0 || Info.Y != 0 || Info.Flag != 0)
             WritePlacement(FileName, QPoint(Info.X, Info.Y), Info.Flag);
-        if (Info.Width > 0 && Info.Height > 0 && Library_.PositionOf(N) > 0) {
-            Fail(N, FileName, QStringLiteral("the image cannot be decoded; written as an empty image"));
-            return;
-        }
-        ++Result_.Written;
     }
 
     void Fail(int32_t N, const QString& FileName, const QString& Reason)

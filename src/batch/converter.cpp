@@ -1,5 +1,6 @@
 #include "batch/converter.h"
 
+#include "batch/decodedimage.h"
 #include "batch/encodepool.h"
 #include "batch/filelists.h"
 #include "batch/targetfiles.h"
@@ -132,20 +133,15 @@ private:
 
     void SubmitDecoded(TEncodePool& Pool, int32_t Number)
     {
-        std::unique_ptr<TGraphic> Picture;
-        try {
-            if (Source_->GetGraphic(Number)) Picture = Source_->TakeGraphic(Number);
-        } catch (const std::exception& Error) {
-            Damaged(Number, QString::fromUtf8(Error.what()));
-        }
+        TDecodedImage Decoded = DecodeImage(*Source_, Number);
+        if (!Decoded.Damage.isEmpty()) Damaged(Number, Decoded.Damage);
+        std::unique_ptr<TGraphic> Picture = std::move(Decoded.Graphic);
         int32_t X = 0;
         int32_t Y = 0;
         if (Picture) {
             ReadDecodedOffset(Number, X, Y);
             // A 1 x 1 picture stands for an empty image (other tools export empty images so).
             if (Picture->Width() == 1 && Picture->Height() == 1) Picture.reset();
-        } else {
-            CheckUndecoded(Number);
         }
         if (auto* Bitmap = dynamic_cast<TDIB*>(Picture.get())) Bitmap->FlipVertical();
         Pool.Submit(Number, std::move(Picture), X, Y, 0);
@@ -182,20 +178,10 @@ private:
         }
     }
 
-    // An entry that is stored and announces a size but gave no picture is damaged.
-    void CheckUndecoded(int32_t Number)
-    {
-        if (!Result_.DamagedImages.empty() && Result_.DamagedImages.back().Number == Number) return;
-        if (Source_->PositionOf(Number) <= 0) return;
-        int32_t Width = 0, Height = 0, X = 0, Y = 0;
-        Source_->GetImageInfo(Number, Width, Height, X, Y);
-        if (Width > 0 && Height > 0) Damaged(Number, QStringLiteral("the image cannot be decoded"));
-    }
-
     void Damaged(int32_t Number, const QString& Reason)
     {
         Result_.DamagedImages.push_back({Number, Reason});
-        Log(QStringLiteral("effor %1 image %2: %3; stored as an empty image").arg(Result_.Source).arg(Number).arg(Reason));
+        Log(QStringLiteral("effor %1: image %2: %3").arg(Result_.Source).arg(Number).arg(Reason));
     }
 
     void Fail(const QString& Reason)

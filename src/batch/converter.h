@@ -68,7 +68,8 @@ struct TConvertFileResult {
     QString Source;
     QString Target;
     int Images = 0;  // images of the source
-    // Source images that could not be decoded and went to the target as empty images.
+    // Source images whose stored data is damaged; they went to the target as decoded (blank),
+    // or as empty images when nothing could be decoded.
     std::vector<TImageFailure> DamagedImages;
     QString Error;
     bool Ok() const { return Status == TStatus::Converted && DamagedImages.empty(); }

@@ -1,11 +1,11 @@
 // info, list and verify: commands that only read a library.
+#include "batch/decodedimage.h"
 #include "cli/commands.h"
 #include "cli/imagerange.h"
 #include "library/dib.h"
 #include "library/packageimages.h"
 #include "library/pngobject.h"
 
-#include <exception>
 
 namespace velka::cli {
 
@@ -30,22 +30,14 @@ QString KindOf(const TGraphic* Graphic)
     return QStringLiteral("unknown");
 }
 
-// Decodes one image and drops it from the cache again, so a long listing holds one at a time.
 TListedImage InspectImage(TWMImages& Library, int32_t Number)
 {
     TListedImage Image;
     Image.Number = Number;
     Library.GetImageInfoEx(Number, Image.Width, Image.Height, Image.X, Image.Y, Image.Flag);
-    try {
-        const TGraphic* Graphic = Library.GetGraphic(Number);
-        Image.Kind = KindOf(Graphic);
-        if (!Graphic && Library.PositionOf(Number) > 0 && Image.Width > 0 && Image.Height > 0)
-            Image.Damage = QStringLiteral("the stored image cannot be read");
-        Library.TakeGraphic(Number);
-    } catch (const std::exception& Error) {
-        Image.Damage = QString::fromUtf8(Error.what());
-    }
-    if (!Image.Damage.isEmpty()) Image.Kind = QStringLiteral("damaged");
+    const TDecodedImage Decoded = DecodeImage(Library, Number);
+    Image.Damage = Decoded.Damage;
+    Image.Kind = Image.Damage.isEmpty() ? KindOf(Decoded.Graphic.get()) : QStringLiteral("damaged");
     return Image;
 }
 

@@ -195,6 +195,7 @@ int64_t TWILImages::PixelBlockSize(int Width, int Height) const
 void TWILImages::LoadDIBAt(int32_t Position, std::unique_ptr<TGraphic>& Graphic)
 {
     Graphic.reset();
+    LastDecodeDamaged = false;
     if (!Stream || Position <= 0)
         return;
     const size_t HeaderBytes = size_t(EntryHeaderSize(Version));
@@ -215,6 +216,7 @@ void TWILImages::LoadDIBAt(int32_t Position, std::unique_ptr<TGraphic>& Graphic)
         const int64_t Available = std::max<int64_t>(0, Stream->Size() - BlockStart);
         Block.resize(size_t(std::min(PixelBlockSize(Width, Height), Available)));
         Block.resize(ReadZeroFilled(*Stream, BlockStart, Block.data(), Block.size()));
+        LastDecodeDamaged = int64_t(Block.size()) < PixelBlockSize(Width, Height);
     }
     LastWilHeader = Header;
     if (int64_t(Position) + EntrySafetyBytes > Stream->Size())

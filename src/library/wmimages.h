@@ -66,6 +66,10 @@ public:
     std::array<uint8_t, 16> LastWilHeader{};
     std::array<uint8_t, 16> LastWzlHeader{};
     std::array<uint8_t, 1024> Palette{};
+    // Set by the format's LoadDIBAt and LoadPNGAt (cleared at their start) when the stored
+    // image was damaged: its pixels did not fit the file or did not inflate, so the graphic it
+    // gave is blank or partial. Verify, export and the converter report such images.
+    bool LastDecodeDamaged = false;
 
     // Virtual operations, in slot order. Positions are absolute byte offsets in the data file.
     virtual void Idle();

@@ -275,6 +275,7 @@ uint8_t TWZLImages::GetImageKind(int32_t Index)
 void TWZLImages::LoadDIBAt(int32_t Position, std::unique_ptr<TGraphic>& Graphic)
 {
     Graphic.reset();
+    LastDecodeDamaged = false;
     WzlEntryHeader Entry;
     if (!ReadEntryHeader(Position, Entry))
         return;
@@ -304,25 +305,36 @@ void TWZLImages::ReadCompressedPixels(int64_t Start, uint32_t Length, TDIB& DIB)
 {
     // Stored rows run bottom row first, which is the bitmap's memory order: the inflated bytes go
     // straight to the start of the pixel memory. A payload past the end of the file stays blank.
-    if (DIB.PixelBytes() == 0 || Start + int64_t(Length) > Stream->Size())
+    if (DIB.PixelBytes() == 0)
         return;
+    if (Start + int64_t(Length) > Stream->Size()) {
+        LastDecodeDamaged = true;
+        return;
+    }
     std::vector<uint8_t> Payload(std::min<size_t>(Length, PayloadReadLimit(DIB.PixelBytes())));
     Stream->Seek(Start);
-    if (Stream->Read(Payload.data(), Payload.size()) != Payload.size())
+    if (Stream->Read(Payload.data(), Payload.size()) != Payload.size()) {
+        LastDecodeDamaged = true;
         return;
+    }
     try {
         ZDecompressInto(Payload.data(), Payload.size(), DIB.PBits(), DIB.PixelBytes());
     } catch (const EFormatError&) {
         // Damaged data reads as a blank bitmap; whatever was inflated before the damage goes.
         std::fill_n(DIB.PBits(), DIB.PixelBytes(), uint8_t(0));
+        LastDecodeDamaged = true;
     }
 }
 
 void TWZLImages::ReadRawPixels(int64_t Start, int64_t Length, TDIB& DIB)
 {
     // Raw rows lie back to back without padding, copied as one block like the stored form.
-    if (Length <= 0 || Start + Length > Stream->Size())
+    if (Length <= 0)
         return;
+    if (Start + Length > Stream->Size()) {
+        LastDecodeDamaged = true;
+        return;
+    }
     Stream->Seek(Start);
     Stream->Read(DIB.PBits(), std::min<size_t>(size_t(Length), DIB.PixelBytes()));
 }

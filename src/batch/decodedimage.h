@@ -1,0 +1,25 @@
+#pragma once
+// One image decoded afresh for a run over a library, with what went wrong while decoding it.
+
+#include "library/graphic.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+namespace velka {
+
+class TWMImages;
+
+struct TDecodedImage {
+    std::unique_ptr<TGraphic> Graphic;  // nullptr: an empty image, or one that could not be read
+    QString Damage;                     // why the stored image is damaged; empty when it is not
+};
+
+// Decodes image Number through GetGraphic and takes it out of the library's cache, so that
+// the damage report belongs to this decode and a run over many images holds one at a time.
+// Never raises for a damaged image: the failure goes into Damage.
+TDecodedImage DecodeImage(TWMImages& Library, int32_t Number);
+
+}  // namespace velka
