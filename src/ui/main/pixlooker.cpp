@@ -314,7 +314,6 @@ void TuPixlooker::closeEvent(QCloseEvent* Event)
 
 QMenu* TuPixlooker::createPopupMenu()
 {
-    // Only the panels can be hidden and shown again; the tool bar always stays.
     auto* Menu = new QMenu(this);
     Menu->addAction(DockImageList->toggleViewAction());
     Menu->addAction(DockPreview->toggleViewAction());

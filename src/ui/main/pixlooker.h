@@ -120,7 +120,8 @@ public:
     TFileDialogSettings SaveDialog2;
     TfrmConvertDlg* frmConvertDlg;
 
-    // The core of opening a library (both routes run it).
+    // The core of opening a library (both routes run it). Raises when no library results; the
+    // window then holds none.
     void OpenLibrary(const QString& Path);
     void UpdateButtons();
     // Shows a folder in the browser column.
@@ -150,9 +151,11 @@ public slots:
     void ImageMouseMove(int X, int Y);
     void PopupMenu_TransparentClick();
 
+    // Only the panels can be hidden and shown again; the tool bar always stays.
+    QMenu* createPopupMenu() override;
+
 protected:
     void closeEvent(QCloseEvent* Event) override;
-    QMenu* createPopupMenu() override;
 
 private:
     void BuildToolBar();

@@ -2,6 +2,7 @@
 #include "ui/main/pixlooker.h"
 
 #include "library/dib.h"
+#include "library/errors.h"
 #include "library/picturefile.h"
 #include "library/pngobject.h"
 #include "library/wmimages.h"
@@ -41,11 +42,10 @@ void TuPixlooker::OpenLibrary(const QString& Path)
     setWindowTitle(QStringLiteral("Velka资源文件-") + Path);
     try {
         Images = OpenImageLibrary(Path, true);
-        if (Images) {
-            Images->OnPassword = [this](TWMImages& Sender, QString& Password) { LibraryPassword(Sender, Password); };
-            plImgPos->clear();
-            Images->Initialize();
-        }
+        if (!Images) throw EVelkaError(QStringLiteral("不是可打开的图片资源文件: %1").arg(Path).toStdString());
+        Images->OnPassword = [this](TWMImages& Sender, QString& Password) { LibraryPassword(Sender, Password); };
+        plImgPos->clear();
+        Images->Initialize();
     } catch (...) {
         // A half-opened library is no library: show the no-library state, then the error.
         FreeLibrary();

@@ -56,6 +56,7 @@ TScrollBox::TScrollBox(QWidget* Parent) : QScrollArea(Parent), Panel_(new QLabel
     setViewportMargins(0, 0, 0, PanelHeight);
     Panel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     Panel_->setAutoFillBackground(true);
+    Panel_->setFrameShape(QFrame::StyledPanel);
     PlacePanel();
 }
 
