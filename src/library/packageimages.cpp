@@ -41,8 +41,6 @@ int DecodedBitCount(uint8_t BitCount)
 std::unique_ptr<TDIB> BlankBitmap(const DataEntryHeader& Entry)
 {
     const int Bits = DecodedBitCount(Entry.BitCount);
-    if (!TDIB::SizeAllowed(Entry.Width, Entry.Height, Bits))
-        return nullptr;
     auto DIB = std::make_unique<TDIB>();
     if (Bits == 16)
         DIB->SetMasks(0xF800, 0x07E0, 0x001F);
@@ -60,6 +58,16 @@ std::unique_ptr<TDIB> BlankBitmap(const DataEntryHeader& Entry)
 // No zlib stream of a bitmap's pixels needs more than this, so a header claiming a longer
 // payload cannot make the reader load more than the picture could use.
 size_t LongestUsefulPayload(size_t PixelBytes) { return PixelBytes + PixelBytes / 8 + 65536; }
+
+// Deflate never expands more than 1032-fold, so an entry whose stored bytes could not fill its
+// bitmap was not written by any writer of the format; refusing it keeps a damaged or hostile
+// header from allocating a bitmap of hundreds of megabytes out of a few bytes.
+bool PayloadCouldFill(int64_t StoredBytes, size_t PixelBytes)
+{
+    constexpr int64_t LargestDeflateRatio = 1032;
+    constexpr int64_t Slack = 65536;
+    return int64_t(PixelBytes) <= std::max<int64_t>(StoredBytes, 0) * LargestDeflateRatio + Slack;
+}
 
 void RequireSide(int Side)
 {
@@ -299,16 +307,22 @@ void TWMPackageImages::SetImageOffset(int32_t Index, int32_t X, int32_t Y)
 void TWMPackageImages::LoadDIBAt(int32_t Position, std::unique_ptr<TGraphic>& Graphic)
 {
     Graphic.reset();
+    LastDecodeDamaged = false;
     if (!EntryFits(Position))
         return;
     const DataEntryHeader Entry = ReadEntryHeader(Position);
     if (Entry.Width == 0 || Entry.Height == 0)
         return;
-    std::unique_ptr<TDIB> DIB = BlankBitmap(Entry);
-    if (!DIB)
+    const int Bits = DecodedBitCount(Entry.BitCount);
+    if (!TDIB::SizeAllowed(Entry.Width, Entry.Height, Bits))
         return;
     const int64_t PayloadStart = Stream->Position();
-    if (PayloadStart + int64_t(Entry.Length) <= Stream->Size()) {
+    const int64_t FileSize = Stream->Size();
+    const int64_t Stored = std::min<int64_t>(Entry.Length, FileSize - PayloadStart);
+    if (!PayloadCouldFill(Stored, size_t(WidthBytes(Entry.Width, Bits)) * Entry.Height))
+        return;
+    std::unique_ptr<TDIB> DIB = BlankBitmap(Entry);
+    if (PayloadStart + int64_t(Entry.Length) <= FileSize) {
         const size_t Useful = std::min<size_t>(Entry.Length, LongestUsefulPayload(DIB->PixelBytes()));
         std::vector<uint8_t> Payload(Useful);
         Stream->ReadBuffer(Payload.data(), Payload.size());
@@ -319,7 +333,10 @@ void TWMPackageImages::LoadDIBAt(int32_t Position, std::unique_ptr<TGraphic>& Gr
         } catch (const EFormatError&) {
             // A damaged payload shows as a blank picture of the entry's size.
             std::fill(DIB->PBits(), DIB->PBits() + DIB->PixelBytes(), uint8_t(0));
+            LastDecodeDamaged = true;
         }
+    } else {
+        LastDecodeDamaged = true;
     }
     Graphic = std::move(DIB);
 }
@@ -327,6 +344,7 @@ void TWMPackageImages::LoadDIBAt(int32_t Position, std::unique_ptr<TGraphic>& Gr
 void TWMPackageImages::LoadPNGAt(int32_t Position, std::unique_ptr<TGraphic>& Graphic)
 {
     Graphic.reset();
+    LastDecodeDamaged = false;
     if (!EntryFits(Position))
         return;
     const DataEntryHeader Entry = ReadEntryHeader(Position);

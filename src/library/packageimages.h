@@ -27,6 +27,7 @@ public:
     QString SessionPassword;
     bool PasswordChecked = false;
 
+    // No graphic for an entry whose stored bytes could never fill a bitmap of its size.
     void LoadDIBAt(int32_t Position, std::unique_ptr<TGraphic>& Graphic) override;
     void ReadImageSize(int32_t Position, int32_t& Width, int32_t& Height) override;
     void ReadImageInfo(int32_t Position, int32_t& Width, int32_t& Height, int32_t& X, int32_t& Y) override;

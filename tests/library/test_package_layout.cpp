@@ -3,6 +3,9 @@
 #include "test_package_support.h"
 
 #include "library/picturefile.h"
+
+#include <QFile>
+#include <QScopeGuard>
 #include "library/pngobject.h"
 
 namespace velka::test {
@@ -253,10 +256,27 @@ TEST_F(PackageReader, DamagedPayloadsGiveBlankBitmapsOfTheHeadersSize)
     }
 }
 
-TEST_F(PackageReader, HugeSizesInAnEntryGiveNoBitmap)
+TEST_F(PackageReader, SizesTheStoredBytesCannotFillGiveNoBitmap)
 {
-    WriteLibrary(PlainEntry(65535, 65535, 32, 0, 0, 0, 0), {80});
-    EXPECT_EQ(OpenPackage(Name)->GetDIB(0), nullptr);
+    struct Case {
+        const char* What;
+        uint16_t Side;
+        uint32_t Length;
+    };
+    const Bytes Payload = Deflate(Bytes(64, 0));
+    for (const Case& C : {Case{"beyond any bitmap", 65535, uint32_t(Payload.size())},
+                          Case{"64 MB from a few bytes", 4096, uint32_t(Payload.size())},
+                          Case{"64 MB from bytes past the end", 4096, 100000000}}) {
+        SCOPED_TRACE(C.What);
+        Bytes Entries = PlainEntry(C.Side, C.Side, 32, 0, 0, C.Length, 0);
+        Entries.insert(Entries.end(), Payload.begin(), Payload.end());
+        WriteLibrary(Entries, {80});
+        auto Reader = OpenPackage(Name);
+        EXPECT_EQ(Reader->GetDIB(0), nullptr);
+        int32_t W = 0, H = 0, X = 0, Y = 0;
+        Reader->GetImageInfo(0, W, H, X, Y);
+        EXPECT_EQ(W, C.Side);  // the header itself still reads as stored
+    }
 }
 
 TEST_F(PackageReader, DamagedPngRaisesTheReadersError)
@@ -324,6 +344,54 @@ TEST_F(PackageReader, FileShorterThanItsHeaderRaisesAReadError)
     auto Library = std::make_unique<TWMPackageImages>();
     Library->SetFileName(Name);
     EXPECT_THROW(Library->Initialize(), EStreamError);
+}
+
+// Every truncation and every single-byte corruption of a small library opens or is refused
+// cleanly, and each image then decodes, shows blank or raises the library's own error.
+TEST_F(PackageLayout, DamagedFilesNeverCrashTheReader)
+{
+    for (const bool Protected : {false, true}) {
+        SCOPED_TRACE(Protected);
+        auto Library = NewPackage(Name);
+        if (Protected)
+            Library->SetPassword(QStringLiteral("pw"));
+        auto Picture = PatternBitmap(3, 2, 8);
+        TPNGObject Png(QImage(QStringLiteral(VELKA_TESTDATA_DIR "/pngsuite/png/basn0g01.png")));
+        Library->BeforeSave();
+        Library->AddImage(Picture.get(), 1, 1, 0);
+        Library->AddImage(nullptr, 2, 2, 0);
+        Library->AddImage(&Png, 3, 3, 2);
+        Library->Save();
+        Library.reset();
+        const Bytes Good = ReadFileBytes(Name);
+
+        int Round = 0;
+        const auto ReadEverything = [&](const Bytes& File) {
+            // A fresh name each time: rewriting one file in place makes the file system flush it.
+            const QString Copy = Temp.Write(QStringLiteral("damaged%1.data").arg(Round++), File);
+            const auto Cleanup = qScopeGuard([&] { QFile::remove(Copy); });
+            try {
+                auto Damaged = OpenPackage(Copy, QStringLiteral("pw"));
+                for (int32_t I = 0; I < Damaged->ImageCount; ++I) {
+                    int32_t W, H, X, Y;
+                    Damaged->GetImageInfo(I, W, H, X, Y);
+                    Damaged->GetImageKind(I);
+                    try {
+                        Damaged->GetGraphic(I);
+                    } catch (const EVelkaError&) {
+                    }
+                }
+            } catch (const EVelkaError&) {
+            }
+        };
+        for (size_t Length = 0; Length < Good.size(); ++Length)
+            ReadEverything(Slice(Good, 0, Length));
+        for (size_t At = 0; At < Good.size(); ++At) {
+            Bytes File = Good;
+            File[At] ^= 0xFF;
+            ReadEverything(File);
+        }
+    }
 }
 
 }  // namespace
