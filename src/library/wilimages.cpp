@@ -207,9 +207,11 @@ void TWILImages::LoadDIBAt(int32_t Position, std::unique_ptr<TGraphic>& Graphic)
     if (Width < 2 || Height < 2)
         return;
     const int Bits = PixelFormat == 5 ? 16 : PixelFormat == 6 ? 24 : PixelFormat == 7 ? 32 : 8;
-    // Entries larger than a bitmap may be give no graphic, like any other damaged entry.
-    if (!TDIB::SizeAllowed(Width, Height, Bits))
+    // Entries too large for a bitmap give no graphic, like any other damaged entry.
+    if (!TDIB::SizeAllowed(Width, Height, Bits)) {
+        LastDecodeDamaged = true;
         return;
+    }
     std::vector<uint8_t> Block;
     if (Version != 2) {
         const int64_t BlockStart = int64_t(Position) + int64_t(HeaderBytes);

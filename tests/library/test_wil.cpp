@@ -117,6 +117,7 @@ TEST_F(WilTest, Version0EightBitImagesUseTheLibraryPalette)
 
     TDIB* DIB = Dib(*Images, 0);
     ASSERT_NE(DIB, nullptr);
+    EXPECT_FALSE(Images->LastDecodeDamaged);
     EXPECT_EQ(DIB->BitCount(), 8);
     EXPECT_EQ(DIB->Width(), 5);
     EXPECT_EQ(DIB->Height(), 3);
@@ -264,6 +265,7 @@ TEST_F(WilTest, TruncatedPixelBlockIsReadAsFarAsItGoes)
     File.close();
     TDIB* DIB = Dib(*Images, 0);
     ASSERT_NE(DIB, nullptr);
+    EXPECT_TRUE(Images->LastDecodeDamaged);
     EXPECT_EQ(DIB->PBits()[19], 20);
     EXPECT_EQ(DIB->PBits()[35], 0xEE);
     EXPECT_EQ(DIB->PBits()[36], 0);
@@ -387,6 +389,7 @@ TEST_F(WilTest, OversizedEntriesGiveNoBitmapInsteadOfAHugeAllocation)
     Fixture.Entries = {{32767, 32767, 0, 0, Sequence(64)}};
     auto Images = Open(Fixture.Write(Temp));
     EXPECT_EQ(Images->GetGraphic(0), nullptr);
+    EXPECT_TRUE(Images->LastDecodeDamaged);
     int32_t W, H, X, Y;
     Images->GetImageInfo(0, W, H, X, Y);
     EXPECT_EQ(W, 32767);
