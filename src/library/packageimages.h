@@ -74,6 +74,7 @@ public:
     void ReadIndex();
 
 private:
+    std::string FileNameText() const;  // for messages
     void RequireEditable() const;
     void RequireIndex(int32_t Index, size_t Limit) const;
     void CheckPlausibleHeader(int64_t FileSize) const;

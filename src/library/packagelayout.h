@@ -38,6 +38,7 @@ inline constexpr char EntryPassword[] = "3A7C0E92-D5B1-4E68-8F24-B1C9A0D63E57";
 
 constexpr int32_t StoredDataHeaderSize = 80;  // 8-byte IV + 72 enciphered bytes
 constexpr int32_t FirstEntryPosition = StoredDataHeaderSize;
+constexpr int32_t IndexEntrySize = 4;  // one signed 32-bit position per image number
 constexpr uint16_t PlainEntries = 0;
 constexpr uint16_t EncipheredEntries = 1;
 constexpr int32_t MaxTitleLength = 40;
