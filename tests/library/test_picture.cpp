@@ -227,6 +227,35 @@ TEST(LoadBitmapStream, RleRunLeavingThePictureIsRefused)
     EXPECT_THROW(Load(Bmp.Data()), EFormatError);
 }
 
+// Every header byte of a few stored formats, set to a handful of telling values: the decoder
+// either refuses the picture or gives a bitmap of the announced size, never anything else.
+TEST(LoadBitmapStream, HeaderBytesSetToExtremesNeverCrash)
+{
+    const std::vector<std::vector<uint8_t>> Pictures = {
+        MakeBmp(BmpSpec(5, 3, 8).Colors({qRgb(0, 0, 0), qRgb(255, 0, 0)}).Pixels([](int X, int) { return uint32_t(X % 2); })),
+        MakeBmp(BmpSpec(5, 3, 16).BitFields({0xF800, 0x07E0, 0x001F}).Pixels(Colorful)),
+        MakeBmp(BmpSpec(5, 3, 4).Colors({qRgb(0, 0, 0), qRgb(255, 0, 0)})),
+        MakeBmp(BmpSpec(5, 3, 32).Pixels(Colorful)),
+    };
+    int Loaded = 0;
+    for (const std::vector<uint8_t>& Picture : Pictures) {
+        for (size_t Offset = 0; Offset < 70; ++Offset) {
+            for (const uint8_t Value : {0x00, 0x01, 0x7F, 0x80, 0xFF}) {
+                std::vector<uint8_t> Bytes = Picture;
+                Bytes[Offset] = Value;
+                try {
+                    const auto DIB = Load(Bytes);
+                    ASSERT_NE(DIB, nullptr);
+                    EXPECT_FALSE(DIB->ToImage().isNull());
+                    ++Loaded;
+                } catch (const EFormatError&) {
+                }
+            }
+        }
+    }
+    EXPECT_GT(Loaded, 0);
+}
+
 class LoadPictureFileTest : public test::TempDirTest {};
 
 TEST_F(LoadPictureFileTest, BmpFileGivesABitmapOfKind0)

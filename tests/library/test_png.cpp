@@ -156,6 +156,28 @@ TEST_F(TPNGFileTest, DamagedFilesRaiseFormatErrorsNamingTheFile)
     }
 }
 
+TEST(TPNGObject, HeaderBytesSetToExtremesNeverCrash)
+{
+    const std::vector<uint8_t> Good = Vector(EncodePng(Sample()));
+    for (size_t Offset = 16; Offset < 29; ++Offset) {  // the IHDR data, its checksum kept right
+        for (const uint8_t Value : {0x00, 0x01, 0x7F, 0x80, 0xFF}) {
+            std::vector<uint8_t> Bytes = Good;
+            Bytes[Offset] = Value;
+            const uLong Crc = crc32(0L, Bytes.data() + 12, 17);
+            TBytes Fixed;
+            Fixed.BE32(uint32_t(Crc));
+            std::copy(Fixed.Data().begin(), Fixed.Data().end(), Bytes.begin() + 29);
+            TPNGObject Picture;
+            try {
+                Picture.LoadFromBytes(QByteArray(reinterpret_cast<const char*>(Bytes.data()), qsizetype(Bytes.size())));
+                EXPECT_EQ(Picture.PngBytes().size(), qsizetype(Bytes.size()));
+            } catch (const EFormatError&) {
+                EXPECT_TRUE(Picture.Empty());
+            }
+        }
+    }
+}
+
 TEST_F(TPNGFileTest, MissingFileIsAnOpenError)
 {
     TPNGObject Picture;
