@@ -4,6 +4,7 @@
 
 #include "library/gbk.h"
 #include "library/pngobject.h"
+#include "library/tempfiles.h"
 
 #include <QImage>
 
@@ -94,6 +95,29 @@ TEST_F(PackagePassword, SwitchingProtectionOnAndOffMovesEveryEntryByEightBytesPe
     Prompts = 0;
     ExpectContent(*OpenPackage(Name, QStringLiteral("x"), &Prompts));
     EXPECT_EQ(Prompts, 0);
+}
+
+TEST_F(PackagePassword, AFailedSwitchKeepsTheOldProtection)
+{
+    const Bytes Saved = ReadFileBytes(Name);
+    auto Library = OpenPackage(Name);
+    TReplacementFile::SetFailureHookForTesting([](const char* Stage) {
+        if (std::string(Stage) == "rename")
+            throw EStreamError("injected");
+    });
+    EXPECT_THROW(Library->SetPassword(QStringLiteral("secret")), EStreamError);
+    TReplacementFile::SetFailureHookForTesting({});
+    EXPECT_EQ(ReadFileBytes(Name), Saved);
+    EXPECT_EQ(PasswordBytes(Library->Header), "");
+    EXPECT_FALSE(Library->Modified);
+    EXPECT_EQ(Library->IndexList, PlainPositions);
+
+    Library->BeforeSave();
+    Library->AddImage(nullptr, 1, 1, 0);
+    Library->Save();  // an ordinary save afterwards stays plain
+    EXPECT_EQ(HeaderOf(ReadFileBytes(Name)).EntryVersion(), 0);
+    Library->SetPassword(QStringLiteral("secret"));
+    EXPECT_EQ(HeaderOf(ReadFileBytes(Name)).EntryVersion(), 1);
 }
 
 TEST_F(PackagePassword, ChangingOnePasswordForAnotherRewritesOnlyTheHeader)
