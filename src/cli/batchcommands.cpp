@@ -39,7 +39,8 @@ const std::pair<const char*, TConversion> ConversionChoices[] = {
     {"wis-data", TConversion::WisToData}, {"wis-wzl", TConversion::WisToWzl},
 };
 
-TBatchImportOptions ImportOptions(const TCommandArgs& Args, const TWMImages& Library)
+// Everything but the default end number, which needs the library.
+TBatchImportOptions ImportOptions(const TCommandArgs& Args)
 {
     TBatchImportOptions Import;
     if (Args.Has("--content")) Import.Content = ParseChoice(Args.Value("--content"), "--content", ContentChoices);
@@ -49,8 +50,7 @@ TBatchImportOptions ImportOptions(const TCommandArgs& Args, const TWMImages& Lib
         Import.Folder = Args.Positionals()[1];
     }
     Import.StartNumber = Args.Has("--start") ? ParseNumber(Args.Value("--start"), QStringLiteral("--start")) : 0;
-    Import.EndNumber =
-        Args.Has("--end") ? ParseNumber(Args.Value("--end"), QStringLiteral("--end")) : Library.ImageCount - 1;
+    if (Args.Has("--end")) Import.EndNumber = ParseNumber(Args.Value("--end"), QStringLiteral("--end"));
     if (Args.Has("--offset")) {
         const auto [X, Y] = ParsePair(Args.Value("--offset"), QStringLiteral("--offset"));
         Import.OffsetsFromPlacementFiles = false;
@@ -140,8 +140,9 @@ int RunExport(const QStringList& Words, const TGlobalOptions& Options)
 {
     const TCommandArgs Args(Words, {{"--range", true}});
     Args.ExpectPositionals(2, 2);
+    const std::optional<TImageRange> Requested = RangeOption(Args);
     std::unique_ptr<TWMImages> Library = OpenLibrary(Args.Positionals()[0], Options);
-    const TImageRange Range = RangeOption(Args, *Library);
+    const TImageRange Range = CheckedRange(Requested, *Library);
     if (Range.First > Range.Last) {
         PrintLine(QStringLiteral("exported 0 images (the library has none)"));
         return 0;
@@ -161,8 +162,9 @@ int RunImport(const QStringList& Words, const TGlobalOptions& Options)
     const TCommandArgs Args(Words, {{"--content", true}, {"--mode", true}, {"--start", true}, {"--end", true},
                                     {"--offset", true}, {"--keep-1x1", false}, {"--interleave", true}});
     Args.ExpectPositionals(1, 2);
+    TBatchImportOptions Import = ImportOptions(Args);
     std::unique_ptr<TWMImages> Library = OpenEditableLibrary(Args.Positionals()[0], Options);
-    const TBatchImportOptions Import = ImportOptions(Args, *Library);
+    if (!Args.Has("--end")) Import.EndNumber = Library->ImageCount - 1;
     TProgressLine Progress(Options, QStringLiteral("importing"));
     const TBatchImportResult Result = BatchImport(*Library, Import, Progress.Callback());
     if (!Result.Ok()) {

@@ -91,8 +91,9 @@ int RunOffset(const QStringList& Words, const TGlobalOptions& Options)
     if (Args.Has("--set") == Args.Has("--add")) throw TUsageError(QStringLiteral("give exactly one of --set and --add"));
     const bool Add = Args.Has("--add");
     const auto [X, Y] = ParsePair(Add ? Args.Value("--add") : Args.Value("--set"), Add ? QStringLiteral("--add") : QStringLiteral("--set"));
+    const std::optional<TImageRange> Requested = RangeOption(Args);
     std::unique_ptr<TWMImages> Library = OpenEditableLibrary(Args.Positionals()[0], Options);
-    const TImageRange Range = RangeOption(Args, *Library);
+    const TImageRange Range = CheckedRange(Requested, *Library);
     SetOffsets(*Library, Range, X, Y, Add);
     PrintLine(QStringLiteral("images %1 to %2: offsets %3").arg(Range.First).arg(Range.Last).arg(Add ? QStringLiteral("moved") : QStringLiteral("set")));
     return 0;

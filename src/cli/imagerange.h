@@ -4,6 +4,7 @@
 #include "cli/cliargs.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace velka {
 class TWMImages;
@@ -16,8 +17,12 @@ struct TImageRange {
     int32_t Last = -1;  // First > Last: no images
 };
 
-// The range given by --range, or every image of the library when there is none. A range that
-// reaches outside 0..ImageCount-1 raises TFailure.
-TImageRange RangeOption(const TCommandArgs& Args, const TWMImages& Library);
+// The range given by --range (TUsageError when malformed), nullopt when there is none. Parsed
+// before the library is opened, so that command-line mistakes come first.
+std::optional<TImageRange> RangeOption(const TCommandArgs& Args);
+
+// Range, or every image of the library when there is none. A range that reaches outside
+// 0..ImageCount-1 raises TFailure.
+TImageRange CheckedRange(const std::optional<TImageRange>& Range, const TWMImages& Library);
 
 }  // namespace velka::cli

@@ -89,8 +89,9 @@ int RunList(const QStringList& Words, const TGlobalOptions& Options)
 {
     const TCommandArgs Args(Words, {{"--range", true}, {"--json", false}});
     Args.ExpectPositionals(1, 1);
+    const std::optional<TImageRange> Requested = RangeOption(Args);
     std::unique_ptr<TWMImages> Library = OpenLibrary(Args.Positionals()[0], Options);
-    const TImageRange Range = RangeOption(Args, *Library);
+    const TImageRange Range = CheckedRange(Requested, *Library);
     const bool Json = Args.Has("--json");
     int Damaged = 0;
     if (Json) PrintLine(QStringLiteral("["));
