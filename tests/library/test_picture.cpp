@@ -21,7 +21,7 @@ using test::TBytes;
 
 // A stored BMP picture: raw pixel values come from Pixel(x, y) with y = 0 the top row (an index
 // for palette pictures, a 16-bit word, or 0xRRGGBB for 24 and 32 bits).
-struct BmpSpec {
+struct StoredBmp {
     int Width = 4;
     int Height = 4;
     int Bits = 24;
@@ -30,36 +30,36 @@ struct BmpSpec {
     std::vector<QRgb> Palette;
     std::function<uint32_t(int, int)> Pixel = [](int, int) { return 0u; };
 
-    BmpSpec(int W, int H, int B) : Width(W), Height(H), Bits(B) {}
-    BmpSpec& BitFields(std::vector<uint32_t> M) { Compression = 3, Masks = std::move(M); return *this; }
-    BmpSpec& Colors(std::vector<QRgb> P) { Palette = std::move(P); return *this; }
-    BmpSpec& Pixels(std::function<uint32_t(int, int)> F) { Pixel = std::move(F); return *this; }
+    StoredBmp(int W, int H, int B) : Width(W), Height(H), Bits(B) {}
+    StoredBmp& BitFields(std::vector<uint32_t> M) { Compression = 3, Masks = std::move(M); return *this; }
+    StoredBmp& Colors(std::vector<QRgb> P) { Palette = std::move(P); return *this; }
+    StoredBmp& Pixels(std::function<uint32_t(int, int)> F) { Pixel = std::move(F); return *this; }
 };
 
-std::vector<uint8_t> MakeBmp(const BmpSpec& Spec)
+std::vector<uint8_t> MakeBmp(const StoredBmp& Stored)
 {
-    const uint32_t Row = uint32_t(WidthBytes(Spec.Width, Spec.Bits));
-    const uint32_t Offset = uint32_t(14 + 40 + 4 * Spec.Masks.size() + 4 * Spec.Palette.size());
+    const uint32_t Row = uint32_t(WidthBytes(Stored.Width, Stored.Bits));
+    const uint32_t Offset = uint32_t(14 + 40 + 4 * Stored.Masks.size() + 4 * Stored.Palette.size());
     TBytes Bmp;
-    Bmp.Text("BM").U32(Offset + Row * Spec.Height).U32(0).U32(Offset);
-    Bmp.U32(40).I32(Spec.Width).I32(Spec.Height).U16(1).U16(uint16_t(Spec.Bits)).U32(Spec.Compression);
-    Bmp.U32(Row * Spec.Height).I32(2835).I32(2835).U32(uint32_t(Spec.Palette.size())).U32(0);
-    for (const uint32_t Mask : Spec.Masks)
+    Bmp.Text("BM").U32(Offset + Row * Stored.Height).U32(0).U32(Offset);
+    Bmp.U32(40).I32(Stored.Width).I32(Stored.Height).U16(1).U16(uint16_t(Stored.Bits)).U32(Stored.Compression);
+    Bmp.U32(Row * Stored.Height).I32(2835).I32(2835).U32(uint32_t(Stored.Palette.size())).U32(0);
+    for (const uint32_t Mask : Stored.Masks)
         Bmp.U32(Mask);
-    for (const QRgb Color : Spec.Palette)
+    for (const QRgb Color : Stored.Palette)
         Bmp.U8(uint8_t(qBlue(Color))).U8(uint8_t(qGreen(Color))).U8(uint8_t(qRed(Color))).U8(0);
-    for (int Y = Spec.Height - 1; Y >= 0; --Y) {
+    for (int Y = Stored.Height - 1; Y >= 0; --Y) {
         std::vector<uint8_t> Line(Row, 0);
-        for (int X = 0; X < Spec.Width; ++X) {
-            const uint32_t V = Spec.Pixel(X, Y);
-            switch (Spec.Bits) {
+        for (int X = 0; X < Stored.Width; ++X) {
+            const uint32_t V = Stored.Pixel(X, Y);
+            switch (Stored.Bits) {
             case 1: Line[X / 8] |= uint8_t(V << (7 - X % 8)); break;
             case 4: Line[X / 2] |= uint8_t(V << (X % 2 == 0 ? 4 : 0)); break;
             case 8: Line[X] = uint8_t(V); break;
             case 16: Line[X * 2] = uint8_t(V), Line[X * 2 + 1] = uint8_t(V >> 8); break;
             default:
-                for (int I = 0; I < Spec.Bits / 8; ++I)
-                    Line[X * (Spec.Bits / 8) + I] = uint8_t(I < 3 ? V >> (8 * I) : 0);
+                for (int I = 0; I < Stored.Bits / 8; ++I)
+                    Line[X * (Stored.Bits / 8) + I] = uint8_t(I < 3 ? V >> (8 * I) : 0);
             }
         }
         Bmp.Raw(Line);
@@ -79,7 +79,7 @@ uint32_t Colorful(int X, int Y) { return uint32_t(X * 40 + 10) << 16 | uint32_t(
 
 TEST(LoadBitmapStream, TwentyFourBitPictureKeepsItsPixels)
 {
-    const auto DIB = Load(MakeBmp(BmpSpec(5, 3, 24).Pixels(Colorful)));
+    const auto DIB = Load(MakeBmp(StoredBmp(5, 3, 24).Pixels(Colorful)));
     ASSERT_EQ(DIB->BitCount(), 24);
     ASSERT_EQ(DIB->Width(), 5);
     ASSERT_EQ(DIB->Height(), 3);
@@ -90,10 +90,10 @@ TEST(LoadBitmapStream, TwentyFourBitPictureKeepsItsPixels)
 
 TEST(LoadBitmapStream, EightBitPictureIsRemappedToTheDefaultPalette)
 {
-    BmpSpec Spec(3, 2, 8);
-    Spec.Palette = {qRgb(0, 0, 0), qRgb(255, 0, 0), qRgb(0, 0, 255), qRgb(1, 2, 3)};
-    Spec.Pixel = [](int X, int Y) { return uint32_t((X + Y) % 4); };
-    const auto DIB = Load(MakeBmp(Spec));
+    StoredBmp Stored(3, 2, 8);
+    Stored.Palette = {qRgb(0, 0, 0), qRgb(255, 0, 0), qRgb(0, 0, 255), qRgb(1, 2, 3)};
+    Stored.Pixel = [](int X, int Y) { return uint32_t((X + Y) % 4); };
+    const auto DIB = Load(MakeBmp(Stored));
     ASSERT_EQ(DIB->BitCount(), 8);
     EXPECT_EQ(DIB->ColorTable(), DefaultPalette);
     const uint8_t Red = DIB->ScanLine(0)[1];  // stored index 1: pure red
@@ -105,9 +105,9 @@ TEST(LoadBitmapStream, EightBitPictureIsRemappedToTheDefaultPalette)
 
 TEST(LoadBitmapStream, SixteenBit565PictureKeepsItsWords)
 {
-    BmpSpec Spec = BmpSpec(3, 2, 16).BitFields({0xF800, 0x07E0, 0x001F});
-    Spec.Pixel = [](int X, int Y) { return X == 0 ? 0xF800u : X == 1 ? 0x07E0u : uint32_t(0x001F + Y * 0x0800); };
-    const auto DIB = Load(MakeBmp(Spec));
+    StoredBmp Stored = StoredBmp(3, 2, 16).BitFields({0xF800, 0x07E0, 0x001F});
+    Stored.Pixel = [](int X, int Y) { return X == 0 ? 0xF800u : X == 1 ? 0x07E0u : uint32_t(0x001F + Y * 0x0800); };
+    const auto DIB = Load(MakeBmp(Stored));
     ASSERT_EQ(DIB->BitCount(), 16);
     EXPECT_EQ(DIB->RedMask(), 0xF800u);
     EXPECT_EQ(DIB->GreenMask(), 0x07E0u);
@@ -115,14 +115,14 @@ TEST(LoadBitmapStream, SixteenBit565PictureKeepsItsWords)
     for (int Y = 0; Y < 2; ++Y)
         for (int X = 0; X < 3; ++X) {
             const uint8_t* P = DIB->ScanLine(Y) + X * 2;
-            EXPECT_EQ(uint32_t(P[0] | P[1] << 8), Spec.Pixel(X, Y)) << X << "," << Y;
+            EXPECT_EQ(uint32_t(P[0] | P[1] << 8), Stored.Pixel(X, Y)) << X << "," << Y;
         }
 }
 
 // Which depth each stored format becomes.
 struct CodeCase {
     const char* What;
-    BmpSpec Spec;
+    StoredBmp Stored;
     int Bits;
     bool DefaultColors;  // 8-bit results: DefaultPalette (true) or the grey ramp
 };
@@ -131,40 +131,40 @@ TEST(LoadBitmapStream, StoredFormatDecidesTheDepth)
 {
     const auto Gray = [](int X, int Y) { return uint32_t(X * 60 + Y * 9) * 0x010101u; };
     const std::vector<CodeCase> Cases = {
-        {"24 bits", BmpSpec(4, 4, 24).Pixels(Gray), 24, false},
-        {"32 bits uncompressed", BmpSpec(4, 4, 32).Pixels(Gray), 32, false},
+        {"24 bits", StoredBmp(4, 4, 24).Pixels(Gray), 24, false},
+        {"32 bits uncompressed", StoredBmp(4, 4, 32).Pixels(Gray), 32, false},
         {"32 bits, bit fields, file above 4 bytes a pixel",
-         BmpSpec(4, 4, 32).BitFields({0xFF0000, 0xFF00, 0xFF}).Pixels(Gray), 32, false},
-        {"16 bits uncompressed (5-5-5)", BmpSpec(64, 64, 16), 8, false},
+         StoredBmp(4, 4, 32).BitFields({0xFF0000, 0xFF00, 0xFF}).Pixels(Gray), 32, false},
+        {"16 bits uncompressed (5-5-5)", StoredBmp(64, 64, 16), 8, false},
         {"16 bits 5-5-5 bit fields, small: over 4 bytes a pixel",
-         BmpSpec(4, 4, 16).BitFields({0x7C00, 0x03E0, 0x001F}), 32, false},
+         StoredBmp(4, 4, 16).BitFields({0x7C00, 0x03E0, 0x001F}), 32, false},
         {"16 bits 5-5-5 bit fields, large: between 2 and 3 bytes a pixel",
-         BmpSpec(64, 64, 16).BitFields({0x7C00, 0x03E0, 0x001F}), 8, true},
-        {"8 bits", BmpSpec(4, 4, 8).Colors({qRgb(0, 0, 0), qRgb(9, 9, 9)}), 8, true},
-        {"4 bits", BmpSpec(4, 4, 4).Colors({qRgb(0, 0, 0), qRgb(255, 255, 255)}), 8, false},
-        {"1 bit", BmpSpec(4, 4, 1).Colors({qRgb(0, 0, 0), qRgb(255, 255, 255)}), 8, false},
+         StoredBmp(64, 64, 16).BitFields({0x7C00, 0x03E0, 0x001F}), 8, true},
+        {"8 bits", StoredBmp(4, 4, 8).Colors({qRgb(0, 0, 0), qRgb(9, 9, 9)}), 8, true},
+        {"4 bits", StoredBmp(4, 4, 4).Colors({qRgb(0, 0, 0), qRgb(255, 255, 255)}), 8, false},
+        {"1 bit", StoredBmp(4, 4, 1).Colors({qRgb(0, 0, 0), qRgb(255, 255, 255)}), 8, false},
     };
     TDIB Grey;
     for (const CodeCase& C : Cases) {
         SCOPED_TRACE(C.What);
-        const auto DIB = Load(MakeBmp(C.Spec));
+        const auto DIB = Load(MakeBmp(C.Stored));
         EXPECT_EQ(DIB->BitCount(), C.Bits);
-        EXPECT_EQ(DIB->Width(), C.Spec.Width);
-        EXPECT_EQ(DIB->Height(), C.Spec.Height);
+        EXPECT_EQ(DIB->Width(), C.Stored.Width);
+        EXPECT_EQ(DIB->Height(), C.Stored.Height);
         if (C.Bits == 8) {
             EXPECT_EQ(DIB->ColorTable(), C.DefaultColors ? DefaultPalette : Grey.ColorTable());
         }
         if (C.Bits >= 24) {
-            EXPECT_EQ(DIB->ToImage().pixel(3, 2) & 0xFFFFFF, C.Spec.Pixel(3, 2));
+            EXPECT_EQ(DIB->ToImage().pixel(3, 2) & 0xFFFFFF, C.Stored.Pixel(3, 2));
         }
     }
 }
 
 TEST(LoadBitmapStream, OneBitPictureLandsOnTheEndsOfTheGreyRamp)
 {
-    BmpSpec Spec = BmpSpec(9, 2, 1).Colors({qRgb(0, 0, 0), qRgb(255, 255, 255)});
-    Spec.Pixel = [](int X, int Y) { return uint32_t((X + Y) % 2); };
-    const auto DIB = Load(MakeBmp(Spec));
+    StoredBmp Stored = StoredBmp(9, 2, 1).Colors({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    Stored.Pixel = [](int X, int Y) { return uint32_t((X + Y) % 2); };
+    const auto DIB = Load(MakeBmp(Stored));
     EXPECT_EQ(DIB->ScanLine(0)[0], 0);
     EXPECT_EQ(DIB->ScanLine(0)[1], 255);
     EXPECT_EQ(DIB->ScanLine(1)[8], 255);
@@ -175,7 +175,7 @@ TEST(LoadBitmapStream, DecodesFromTheStreamPositionButWeighsTheWholeStream)
     // 16-bit 5-5-5 bit fields of 64 x 64 alone is between 2 and 3 bytes a pixel (8 bits); with
     // 4096 bytes in front the whole stream passes 3 bytes a pixel, so it becomes 24 bits.
     const std::vector<uint8_t> Bmp =
-        MakeBmp(BmpSpec(64, 64, 16).BitFields({0x7C00, 0x03E0, 0x001F}));
+        MakeBmp(StoredBmp(64, 64, 16).BitFields({0x7C00, 0x03E0, 0x001F}));
     TBytes Bytes;
     Bytes.Fill(4096, 0xEE).Raw(Bmp);
     TMemoryStream Stream(Bytes.Take());
@@ -188,7 +188,7 @@ TEST(LoadBitmapStream, DecodesFromTheStreamPositionButWeighsTheWholeStream)
 
 TEST(LoadBitmapStream, DamagedHeadersRaiseFormatErrors)
 {
-    const std::vector<uint8_t> Good = MakeBmp(BmpSpec(4, 4, 24));
+    const std::vector<uint8_t> Good = MakeBmp(StoredBmp(4, 4, 24));
     const auto Patched = [&](size_t Offset, uint32_t Value) {
         TBytes Bytes(Good);
         Bytes.PutU32At(Offset, Value);
@@ -232,10 +232,10 @@ TEST(LoadBitmapStream, RleRunLeavingThePictureIsRefused)
 TEST(LoadBitmapStream, HeaderBytesSetToExtremesNeverCrash)
 {
     const std::vector<std::vector<uint8_t>> Pictures = {
-        MakeBmp(BmpSpec(5, 3, 8).Colors({qRgb(0, 0, 0), qRgb(255, 0, 0)}).Pixels([](int X, int) { return uint32_t(X % 2); })),
-        MakeBmp(BmpSpec(5, 3, 16).BitFields({0xF800, 0x07E0, 0x001F}).Pixels(Colorful)),
-        MakeBmp(BmpSpec(5, 3, 4).Colors({qRgb(0, 0, 0), qRgb(255, 0, 0)})),
-        MakeBmp(BmpSpec(5, 3, 32).Pixels(Colorful)),
+        MakeBmp(StoredBmp(5, 3, 8).Colors({qRgb(0, 0, 0), qRgb(255, 0, 0)}).Pixels([](int X, int) { return uint32_t(X % 2); })),
+        MakeBmp(StoredBmp(5, 3, 16).BitFields({0xF800, 0x07E0, 0x001F}).Pixels(Colorful)),
+        MakeBmp(StoredBmp(5, 3, 4).Colors({qRgb(0, 0, 0), qRgb(255, 0, 0)})),
+        MakeBmp(StoredBmp(5, 3, 32).Pixels(Colorful)),
     };
     int Loaded = 0;
     for (const std::vector<uint8_t>& Picture : Pictures) {
@@ -260,7 +260,7 @@ class LoadPictureFileTest : public test::TempDirTest {};
 
 TEST_F(LoadPictureFileTest, BmpFileGivesABitmapOfKind0)
 {
-    const QString Name = Temp.Write("a.bmp", MakeBmp(BmpSpec(2, 2, 24).Pixels(Colorful)));
+    const QString Name = Temp.Write("a.bmp", MakeBmp(StoredBmp(2, 2, 24).Pixels(Colorful)));
     uint8_t Kind = 7;
     const auto Graphic = LoadPictureFile(Name, Kind);
     EXPECT_EQ(Kind, KindBitmap);
