@@ -10,7 +10,6 @@
 #include <QImageReader>
 
 #include <array>
-#include <cstring>
 #include <optional>
 
 namespace velka {
@@ -79,13 +78,6 @@ void ApplyCode(TDIB& DIB, std::optional<uint8_t> Code)
     case 6: DIB.SetMasks(0xFF0000, 0x00FF00, 0x0000FF); DIB.SetBitCount(24); break;
     default: DIB.SetMasks(0xFF0000, 0x00FF00, 0x0000FF); DIB.SetBitCount(32); break;
     }
-}
-
-QString StreamName(const TStream& Stream)
-{
-    if (const auto* File = dynamic_cast<const TFileStream*>(&Stream))
-        return File->FileName();
-    return QStringLiteral("(memory stream)");
 }
 
 }  // namespace

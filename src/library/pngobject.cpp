@@ -59,13 +59,6 @@ void CheckHeader(const uint8_t* Data, const QString& Name)
         Fail(Name, "picture size out of range");
 }
 
-QString StreamName(const TStream& Stream)
-{
-    if (const auto* File = dynamic_cast<const TFileStream*>(&Stream))
-        return File->FileName();
-    return QStringLiteral("(memory stream)");
-}
-
 // Copies one PNG file from Stream into bytes, chunk by chunk up to and including IEND, checking
 // each chunk's length against what the stream still holds and the CRC of the critical chunks.
 QByteArray ReadPngChunks(TStream& Stream, const QString& Name)

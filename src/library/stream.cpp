@@ -160,4 +160,11 @@ void TMemoryStream::WriteBuffer(const void* Buffer, size_t Count)
     Position_ = static_cast<int64_t>(End);
 }
 
+QString StreamName(const TStream& Stream)
+{
+    if (const auto* File = dynamic_cast<const TFileStream*>(&Stream))
+        return File->FileName();
+    return QStringLiteral("(memory stream)");
+}
+
 }  // namespace velka

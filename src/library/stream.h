@@ -71,4 +71,7 @@ private:
     int64_t Position_ = 0;
 };
 
+// The file behind Stream for messages: its file name, or "(memory stream)".
+QString StreamName(const TStream& Stream);
+
 }  // namespace velka
