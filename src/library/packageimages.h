@@ -21,8 +21,9 @@ public:
 
     TWMPackageImages();
 
-    // The file header as stored, except that Count grows with AddImage and InsertImage, a
-    // stored IndexOffset of 0 reads as 80, and SetPassword puts its new password here.
+    // The file header as stored, except that Count grows with AddImage and InsertImage (and is 0
+    // while a protected library was opened without its password), a stored IndexOffset of 0
+    // reads as 80, and SetPassword puts its new password here.
     DataHeader Header;
     QString SessionPassword;
     bool PasswordChecked = false;
