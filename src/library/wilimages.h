@@ -8,7 +8,7 @@ namespace velka {
 class TWILImages : public TWMImages {
 public:
     // A WIL header may announce at most this many images; more is refused as not a WIL file.
-    static constexpr int32_t MaxImageCount = 4'000'000;
+    static constexpr int32_t MaxImageCount = MaxPlausibleImageCount;
     static constexpr int32_t WisImageCount = 300000;
 
     TWILImages();

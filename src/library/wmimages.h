@@ -39,6 +39,10 @@ using TPasswordEvent = std::function<void(TWMImages& Sender, QString& Password)>
 // Millisecond tick counter of the image cache (injectable so tests never sleep).
 using TTickSource = std::function<uint32_t()>;
 
+// No real library holds more images; a larger count read from a file is damage or hostile input,
+// and trusting it would allocate a cache of gigabytes.
+constexpr int32_t MaxPlausibleImageCount = 4'000'000;
+
 // Cached graphics idle for more than this many milliseconds are freed by PurgeCache.
 constexpr uint32_t CacheIdleMilliseconds = 5000;
 

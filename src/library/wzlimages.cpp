@@ -131,12 +131,11 @@ int64_t RawPixelBytes(const WzlEntryHeader& Entry)
 // blocks need far less overhead than this, so a larger Length is damage and only its start counts.
 size_t PayloadReadLimit(size_t PixelBytes) { return PixelBytes + PixelBytes / 16 + 4096; }
 
-// Without an index every image number reads as empty; the header's count is still bounded by
-// what the data file could hold, so a damaged count cannot allocate a huge cache.
-int32_t CountWithoutIndex(int32_t Announced, int64_t DataSize)
+// Without an index every image number reads as empty. A count beyond any real library is damage:
+// no positions back it, so it presents no images instead of allocating a huge cache.
+int32_t CountWithoutIndex(int32_t Announced)
 {
-    const int64_t Room = std::max<int64_t>(0, (DataSize - int64_t(FileHeaderSize)) / int64_t(EntryHeaderSize));
-    return static_cast<int32_t>(std::clamp<int64_t>(Announced, 0, Room));
+    return Announced >= 0 && Announced <= MaxPlausibleImageCount ? Announced : 0;
 }
 
 std::string Utf8(const QString& Text) { return Text.toUtf8().toStdString(); }
@@ -178,7 +177,7 @@ void TWZLImages::Initialize()
     if (!Stream)
         Stream = std::make_unique<TFileStream>(FileName, TFileStream::Mode::ReadWrite);
     ReadFileHeader();
-    ImageCount = CountWithoutIndex(Header.Count, Stream->Size());
+    ImageCount = CountWithoutIndex(Header.Count);
     ReadIndexFile(IndexFileName(FileName));
     AllocateCache();
 }
@@ -204,13 +203,18 @@ void TWZLImages::ReadIndexFile(const QString& IndexName)
             return;
         std::array<uint8_t, IndexHeaderSize> HeaderBytes{};
         Index.ReadBuffer(HeaderBytes.data(), HeaderBytes.size());
-        // The count is trusted only as far as the file holds positions.
+        // Positions the file does not hold read as 0. A count beyond any real library is trusted
+        // only as far as the file holds positions, so it cannot allocate a huge index.
         const int64_t Held = (Size - int64_t(IndexHeaderSize)) / 4;
-        const auto Count = static_cast<size_t>(std::clamp<int64_t>(ReadLE<int32_t>(HeaderBytes.data(), CountOffset), 0, Held));
-        std::vector<uint8_t> Raw(4 * Count);
+        const int32_t Announced = ReadLE<int32_t>(HeaderBytes.data(), CountOffset);
+        const int64_t Count = Announced >= 0 && Announced <= MaxPlausibleImageCount
+                                  ? Announced
+                                  : std::clamp<int64_t>(Announced, 0, Held);
+        const auto Stored = static_cast<size_t>(std::min(Count, Held));
+        std::vector<uint8_t> Raw(4 * Stored);
         Index.ReadBuffer(Raw.data(), Raw.size());
-        std::vector<int32_t> Positions(Count);
-        for (size_t I = 0; I < Count; ++I)
+        std::vector<int32_t> Positions(static_cast<size_t>(Count), 0);
+        for (size_t I = 0; I < Stored; ++I)
             Positions[I] = ReadLE<int32_t>(Raw.data(), 4 * I);
         IndexList = std::move(Positions);
         ImageCount = static_cast<int32_t>(Count);

@@ -265,7 +265,8 @@ TEST_F(WzlReadTest, IndexFilesAreTrustedOnlyAsFarAsTheyGo)
     const Case Cases[] = {
         {"exact", WzxBytes({First, 0, Second}), 3, {First, 0, Second}},
         {"count below the positions held", WzxBytes({First, Second}, 1), 1, {First}},
-        {"count beyond the file", WzxBytes({First, Second}, 0x7FFFFFFF), 2, {First, Second}},
+        {"count beyond the positions held", WzxBytes({First, Second}, 4), 4, {First, Second, 0, 0}},
+        {"count beyond any library", WzxBytes({First, Second}, 0x7FFFFFFF), 2, {First, Second}},
         {"negative count", WzxBytes({First}, -5), 0, {}},
         {"shorter than its header: the data file's count", Short, 2, {}},
     };
