@@ -44,20 +44,6 @@ std::unique_ptr<TDIB> BlankBitmap(const DataEntryHeader& Entry)
     return DIB;
 }
 
-// No zlib stream of a bitmap's pixels needs more than this, so a header claiming a longer
-// payload cannot make the reader load more than the picture could use.
-size_t LongestUsefulPayload(size_t PixelBytes) { return PixelBytes + PixelBytes / 8 + 65536; }
-
-// Deflate never expands more than 1032-fold, so an entry whose stored bytes could not fill its
-// bitmap was not written by any writer of the format; refusing it keeps a damaged or hostile
-// header from allocating a bitmap of hundreds of megabytes out of a few bytes.
-bool PayloadCouldFill(int64_t StoredBytes, size_t PixelBytes)
-{
-    constexpr int64_t LargestDeflateRatio = 1032;
-    constexpr int64_t Slack = 65536;
-    return int64_t(PixelBytes) <= std::max<int64_t>(StoredBytes, 0) * LargestDeflateRatio + Slack;
-}
-
 }  // namespace
 
 TWMPackageImages::TWMPackageImages() { Version = 10; }

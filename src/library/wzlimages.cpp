@@ -129,7 +129,6 @@ int64_t RawPixelBytes(const WzlEntryHeader& Entry)
 
 // Compressed bytes worth reading for an image of PixelBytes: even stored (uncompressed) deflate
 // blocks need far less overhead than this, so a larger Length is damage and only its start counts.
-size_t PayloadReadLimit(size_t PixelBytes) { return PixelBytes + PixelBytes / 16 + 4096; }
 
 // Without an index every image number reads as empty. A count beyond any real library is damage:
 // no positions back it, so it presents no images instead of allocating a huge cache.
@@ -289,6 +288,12 @@ void TWZLImages::LoadDIBAt(int32_t Position, std::unique_ptr<TGraphic>& Graphic)
     // A header asking for more than a bitmap may hold (or for negative sides) gives no graphic.
     if (!TDIB::SizeAllowed(Entry.Width, Entry.Height, Format.Bits))
         return;
+    const int64_t PayloadStart = int64_t(Position) + int64_t(EntryHeaderSize);
+    if (Entry.Length > 0) {
+        const int64_t Stored = std::min<int64_t>(Entry.Length, Stream->Size() - PayloadStart);
+        if (!PayloadCouldFill(Stored, size_t(WidthBytes(Entry.Width, Format.Bits)) * size_t(Entry.Height)))
+            return;
+    }
     auto DIB = std::make_unique<TDIB>();
     DIB->SetMasks(Format.RedMask, Format.GreenMask, Format.BlueMask);
     DIB->SetBitCount(Format.Bits);
@@ -297,7 +302,6 @@ void TWZLImages::LoadDIBAt(int32_t Position, std::unique_ptr<TGraphic>& Graphic)
         DIB->ColorTable() = DefaultPalette;
         DIB->UpdatePalette();
     }
-    const int64_t PayloadStart = int64_t(Position) + int64_t(EntryHeaderSize);
     if (Entry.Length > 0)
         ReadCompressedPixels(PayloadStart, Entry.Length, *DIB);
     else
@@ -315,7 +319,7 @@ void TWZLImages::ReadCompressedPixels(int64_t Start, uint32_t Length, TDIB& DIB)
         LastDecodeDamaged = true;
         return;
     }
-    std::vector<uint8_t> Payload(std::min<size_t>(Length, PayloadReadLimit(DIB.PixelBytes())));
+    std::vector<uint8_t> Payload(std::min<size_t>(Length, LongestUsefulPayload(DIB.PixelBytes())));
     Stream->Seek(Start);
     if (Stream->Read(Payload.data(), Payload.size()) != Payload.size()) {
         LastDecodeDamaged = true;

@@ -186,4 +186,13 @@ std::vector<uint8_t> ZDecompressBuffer(const uint8_t* Input, int32_t InputLength
     return Output;
 }
 
+size_t LongestUsefulPayload(size_t PixelBytes) { return PixelBytes + PixelBytes / 8 + 65536; }
+
+bool PayloadCouldFill(int64_t StoredBytes, size_t PixelBytes)
+{
+    constexpr int64_t LargestDeflateRatio = 1032;
+    constexpr int64_t Slack = 65536;
+    return int64_t(PixelBytes) <= std::max<int64_t>(StoredBytes, 0) * LargestDeflateRatio + Slack;
+}
+
 }  // namespace velka

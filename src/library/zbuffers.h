@@ -28,4 +28,13 @@ std::vector<uint8_t> ZDecompressBuffer(const uint8_t* Input, int32_t InputLength
 // EFormatError as ZDecompressBuffer does.
 size_t ZDecompressInto(const uint8_t* Input, size_t InputLength, uint8_t* Output, size_t Capacity);
 
+// The most payload bytes worth reading for a bitmap of PixelBytes: a longer stored stream
+// cannot contribute more, so a huge Length in a damaged header cannot make a reader load it.
+size_t LongestUsefulPayload(size_t PixelBytes);
+
+// Deflate never expands more than 1032-fold, so an entry whose StoredBytes could not fill a bitmap
+// of PixelBytes was not written by any writer of the formats; refusing it keeps a damaged or
+// hostile header from allocating a bitmap of hundreds of megabytes out of a few bytes.
+bool PayloadCouldFill(int64_t StoredBytes, size_t PixelBytes);
+
 }  // namespace velka

@@ -232,6 +232,28 @@ TEST_F(WzlReadTest, HostileSizesGiveNoGraphic)
     }
 }
 
+TEST_F(WzlReadTest, APayloadTooSmallToFillAHugeBitmapGivesNoGraphic)
+{
+    // 8000 x 8000 at 32 bits is 256 MB: no deflate stream of 100 bytes could fill it, so a
+    // handful of such entries on screen cannot allocate gigabytes.
+    const std::vector<uint8_t> Tiny = ZlibDeflate(std::vector<uint8_t>(100, 0));
+    const TWzlEntry Cases[] = {
+        CompressedEntry(7, 8000, 8000, std::vector<uint8_t>(100, 0)),
+        {7, 0, 8000, 8000, 0, 0, 1u << 30, Tiny},  // payload running past the end of the file
+    };
+    for (const TWzlEntry& Entry : Cases) {
+        TWzlBuilder Builder(1);
+        const int32_t Position = Builder.Add(Entry);
+        WriteLibrary(Builder.Data(), {Position});
+        const auto Library = Open();
+        EXPECT_EQ(Library->GetGraphic(0), nullptr);
+        int32_t W = 0, H = 0, X = 0, Y = 0;
+        ASSERT_TRUE(Library->GetImageInfo(0, W, H, X, Y));
+        EXPECT_EQ(W, 8000);
+        EXPECT_EQ(H, 8000);
+    }
+}
+
 TEST_F(WzlReadTest, OffsetsOnlyEntriesDecodeAsEmptyBitmaps)
 {
     TWzlBuilder Builder(1);
