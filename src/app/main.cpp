@@ -3,6 +3,8 @@
 #include "ui/main/pixlooker.h"
 
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include <cstdio>
 #include <cstring>
@@ -25,6 +27,10 @@ int main(int argc, char** argv)
         return 0;
     }
     velka::ui::TVelkaApplication App(argc, argv);
+    // Qt's own dialogs speak Chinese too when its translations are installed.
+    QTranslator QtTexts;
+    if (QtTexts.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        App.installTranslator(&QtTexts);
     const QStringList Arguments = App.arguments();
 
     auto* Window = new velka::ui::TuPixlooker;
