@@ -1,10 +1,13 @@
 #include "ui/batch/batchdialog.h"
 
+#include "ui/main/fonts.h"
+
 #include <QCloseEvent>
 
 namespace velka::ui {
 
-TBatchDialog::TBatchDialog(QWidget* Parent) : QDialog(Parent), Job_(new TBatchJob(this)) {}
+// The font is set before the controls exist, so every control is measured in it.
+TBatchDialog::TBatchDialog(QWidget* Parent) : QDialog(Parent), Job_(new TBatchJob(this)) { setFont(SongTiFont()); }
 
 void TBatchDialog::reject()
 {

@@ -172,17 +172,6 @@ void TGapCheckBox::PlaceEditors()
     }
 }
 
-QString TrimControl(const QString& Text)
-{
-    qsizetype First = 0;
-    qsizetype Last = Text.size();
-    while (First < Last && Text[First].unicode() <= 0x20)
-        ++First;
-    while (Last > First && Text[Last - 1].unicode() <= 0x20)
-        --Last;
-    return Text.mid(First, Last - First);
-}
-
 QString FolderPart(const QString& Path)
 {
     const qsizetype Separator = std::max(Path.lastIndexOf(QLatin1Char('/')), Path.lastIndexOf(QLatin1Char('\\')));

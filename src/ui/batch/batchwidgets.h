@@ -73,9 +73,6 @@ private:
     std::vector<std::pair<int, QWidget*>> Editors_;
 };
 
-// Text with leading and trailing blanks and control characters removed.
-QString TrimControl(const QString& Text);
-
 // The folder part of a path, up to and including its last separator ("" when it has none).
 QString FolderPart(const QString& Path);
 

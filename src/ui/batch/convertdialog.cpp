@@ -245,8 +245,8 @@ void TfrmConvertDlg::BitBtnOKClick()
 {
     if (Busy())
         return;
-    const QString Source = TrimControl(EditFileDir->text());
-    const QString Target = TrimControl(EditSaveDir->text());
+    const QString Source = TrimBlanks(EditFileDir->text());
+    const QString Target = TrimBlanks(EditSaveDir->text());
     if (Source.compare(Target, Qt::CaseInsensitive) == 0) {
         ShowMessage(this, QStringLiteral("转换路径或文件名不能相同 ！！！"));
         return;

@@ -1,5 +1,6 @@
 #include "ui/batch/exportdialog.h"
 
+#include "batch/filelists.h"
 #include "batch/inttext.h"
 #include "library/wmimages.h"
 #include "ui/batch/batchpickers.h"
@@ -7,7 +8,6 @@
 #include "ui/main/messagebox.h"
 
 #include <QDir>
-#include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -98,7 +98,7 @@ TBatchExportOptions TuFrmExport::Options() const
     TBatchExportOptions Result;
     Result.First = IntText(EditX->text());
     Result.Last = IntText(EditY->text());
-    Result.Folder = TrimControl(EditFileDir->text());
+    Result.Folder = TrimBlanks(EditFileDir->text());
     return Result;
 }
 
@@ -172,6 +172,6 @@ void RunBatchExport(TWMImages* Library, int First, int Last, QWidget* Parent)
     Dialog.exec();
 }
 
-QString BrowseForFolder(QWidget* Owner, const QString& Title) { return TrimControl(PickFolder(Owner, Title)); }
+QString BrowseForFolder(QWidget* Owner, const QString& Title) { return TrimBlanks(PickFolder(Owner, Title)); }
 
 }  // namespace velka::ui

@@ -1,6 +1,5 @@
 #include "ui/batch/inputmanydialog.h"
 
-#include "batch/filelists.h"
 #include "batch/inttext.h"
 #include "library/wmimages.h"
 #include "ui/batch/batchpickers.h"
@@ -180,12 +179,12 @@ TBatchImportOptions TuFrmInputMany::Options() const
     TBatchImportOptions Result;
     Result.Content = TImportContent(RadioGroup1->ItemIndex());
     Result.Mode = TImportMode(RadioGroup3->ItemIndex());
-    Result.Folder = WithTrailingSeparator(EditFileDir->text());
+    Result.Folder = EditFileDir->text();  // the engine trims it and adds the separator
     Result.StartNumber = IntText(EditX->text());
     Result.EndNumber = IntText(EditY->text());
     Result.OffsetsFromPlacementFiles = RadioButton1->isChecked();
     if (RadioButton2->isChecked())
-        Result.CommonOffset = ParseCommonOffset(TrimControl(EditXY->text()));
+        Result.CommonOffset = ParseCommonOffset(EditXY->text());
     Result.OneByOneAsEmpty = CheckBoxEmpty1X1->isChecked();
     Result.InterleaveEmpty = CheckBoxInputEmpty->isChecked();
     Result.InterleaveEvery = EditSkipNum->value();
