@@ -2,6 +2,8 @@
 
 #include "batch_testing.h"
 
+#include "../batch/wilwriter.h"
+
 #include "batch/filelists.h"
 #include "support/tempdir.h"
 #include "ui/batch/batchwidgets.h"
@@ -161,6 +163,46 @@ TEST_F(BatchConvertTest, AFolderRunConvertsTheListedFilesAndLogsEachPair)
     auto* Files = Find<QProgressBar>(*Dialog, "ProgressBar1");
     EXPECT_EQ(Files->maximum(), 2);
     EXPECT_EQ(Files->value(), 2);
+}
+
+// A 16-bit WIL library whose images carry the offsets (X, Y) = (I - 20, -30 - I).
+void WriteWil(const QString& FileName, int Count)
+{
+    TWilWriter Writer(1, 16);
+    for (int I = 0; I < Count; ++I) {
+        const int16_t Width = int16_t(2 + I);
+        Writer.Add({Width, 3, int16_t(I - 20), int16_t(-30 - I), std::vector<uint8_t>(Writer.BlockSize(Width, 3), 0x5A)});
+    }
+    ASSERT_TRUE(Writer.Write(FileName));
+}
+
+// The list comes from the browse with WIL 转 DATA; switching to WIS 转 WZL before the run
+// keeps that list, writes WZL targets and still reads the offsets from the WIL headers.
+TEST_F(BatchConvertTest, AWilFolderListedOnceConvertsByTheTypeSelectedAtTheRun)
+{
+    const QString In = Temp.File(QStringLiteral("wil"));
+    const QString Out = Temp.File(QStringLiteral("out"));
+    QDir().mkpath(In);
+    QDir().mkpath(Out);
+    WriteWil(In + QStringLiteral("/Hum.wil"), 3);
+    WriteWil(In + QStringLiteral("/Hair.WIL"), 2);
+    MakeLibrary(In + QStringLiteral("/Other.wzl"), {{2, 2, 0, 0}});
+    SetFolderMode(true);
+    SetConversion(0);
+    BrowseSourceFolder(In);
+    BrowseTargetFolder(Out);
+    ASSERT_EQ(Dialog->SourceList().size(), 2);
+    SetConversion(4);  // WIS 转 WZL
+    ASSERT_TRUE(Run());
+
+    EXPECT_EQ(Answers.Messages, std::vector<QString>{QStringLiteral("转换成功 ！！！")});
+    EXPECT_EQ(LogLines(*Dialog).filter(QStringLiteral(" -> ")).size(), 2);
+    std::unique_ptr<TWMImages> Hum = Reopen(Out + QStringLiteral("/Hum.WZL"));
+    ASSERT_EQ(Hum->ImageCount, 3);
+    for (int I = 0; I < 3; ++I)
+        EXPECT_EQ(Stored(*Hum, I), (TStoredImage{2 + I, 3, I - 20, -30 - I, 0})) << I;
+    EXPECT_EQ(Reopen(Out + QStringLiteral("/Hair.WZL"))->ImageCount, 2);
+    EXPECT_FALSE(QFileInfo::exists(Out + QStringLiteral("/Other.WZL")));
 }
 
 TEST_F(BatchConvertTest, AnExistingTargetIsReplacedOnlyWhenTheUserSaysOk)
