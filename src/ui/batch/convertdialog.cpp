@@ -75,7 +75,7 @@ TfrmConvertDlg::TfrmConvertDlg(QWidget* Parent) : TBatchDialog(Parent)
     RadioGroupFormatClick();
     CheckBox1Click();
 
-    connect(CheckBox1, &QCheckBox::clicked, this, &TfrmConvertDlg::CheckBox1Click);
+    connect(CheckBox1, &QCheckBox::toggled, this, &TfrmConvertDlg::CheckBox1Click);
     connect(RadioGroupFormat, &TBatchRadioGroup::ItemIndexChanged, this, &TfrmConvertDlg::RadioGroupFormatClick);
     connect(EditFileDirButton, &QToolButton::clicked, this, &TfrmConvertDlg::EditFileDirButtonClick);
     connect(EditSaveDirButton, &QToolButton::clicked, this, &TfrmConvertDlg::EditSaveDirButtonClick);
