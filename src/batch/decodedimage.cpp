@@ -1,5 +1,6 @@
 #include "batch/decodedimage.h"
 
+#include "library/picturefile.h"
 #include "library/wmimages.h"
 
 #include <exception>
@@ -9,11 +10,17 @@ namespace velka {
 TDecodedImage DecodeImage(TWMImages& Library, int32_t Number)
 {
     TDecodedImage Decoded;
-    Library.TakeGraphic(Number);  // a cached copy would not tell whether it decoded cleanly
+    const int32_t Position = Library.PositionOf(Number);
+    if (Number < 0 || Number >= Library.ImageCount || Position <= 0) return Decoded;
+    // The loaders GetGraphic would call, without the cache: the image is the caller's at once,
+    // and no cache purge runs per PNG picture (a sweep over every image number each time).
     try {
-        if (Library.GetGraphic(Number)) Decoded.Graphic = Library.TakeGraphic(Number);
+        if (Library.GetImageKind(Number) == KindPNG)
+            Library.LoadPNGAt(Position, Decoded.Graphic);
+        else
+            Library.LoadDIBAt(Position, Decoded.Graphic);
     } catch (const std::exception& Error) {
-        Library.TakeGraphic(Number);
+        Decoded.Graphic.reset();
         Decoded.Damage = QString::fromUtf8(Error.what());
         return Decoded;
     }
@@ -25,8 +32,7 @@ TDecodedImage DecodeImage(TWMImages& Library, int32_t Number)
     // that announces a real size and gives none could not be read.
     int32_t Width = 0, Height = 0, X = 0, Y = 0;
     Library.GetImageInfo(Number, Width, Height, X, Y);
-    if (Library.PositionOf(Number) > 0 && Width >= 2 && Height >= 2)
-        Decoded.Damage = QStringLiteral("the stored image cannot be read");
+    if (Width >= 2 && Height >= 2) Decoded.Damage = QStringLiteral("the stored image cannot be read");
     return Decoded;
 }
 

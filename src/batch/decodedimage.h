@@ -17,9 +17,10 @@ struct TDecodedImage {
     QString Damage;                     // why the stored image is damaged; empty when it is not
 };
 
-// Decodes image Number through GetGraphic and takes it out of the library's cache, so that
-// the damage report belongs to this decode and a run over many images holds one at a time.
-// Never raises for a damaged image: the failure goes into Damage.
+// Decodes image Number as GetGraphic would, but into the caller's hands instead of the
+// library's cache: the damage report belongs to this decode, a run over many images holds one
+// at a time, and the cache (the editor's thumbnails) is left alone. Never raises for a damaged
+// image: the failure goes into Damage.
 TDecodedImage DecodeImage(TWMImages& Library, int32_t Number);
 
 }  // namespace velka
