@@ -6,6 +6,7 @@
 #include "ui/main/previewpane.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QPainter>
 #include <QRadialGradient>
 
@@ -85,6 +86,32 @@ TEST_F(ScreenshotTest, PngPreviewOnBothCheckerboards)
     Window->cxDarkBG->setChecked(true);
     QApplication::processEvents();
     SaveScreenshot(*Window, QStringLiteral("main_window_png_dark"));
+}
+
+// The sample libraries the build generates for newcomers open with their sprites.
+TEST_F(MainWindowTest, SampleLibrariesOpenWithTheirSprites)
+{
+    const QString Samples = QStringLiteral(VELKA_SCREENSHOT_DIR "/../samples/");
+    if (!QFile::exists(Samples + QStringLiteral("sample.wzl"))) GTEST_SKIP() << "the samples are not built";
+    struct TCase {
+        const char* Name;
+        int Images;
+        int Select;
+        const char* Kind;
+    };
+    for (const TCase& Case : {TCase{"sample.wzl", 42, 8, "[BMP]"}, TCase{"sample.data", 24, 3, "[PNG]"}}) {
+        SCOPED_TRACE(Case.Name);
+        OpenThroughDialog(QDir::cleanPath(Samples + QString::fromUtf8(Case.Name)));
+        ASSERT_TRUE(Library());
+        EXPECT_EQ(Library()->ImageCount, Case.Images);
+        Window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
+        SelectImage(Case.Select);
+        QApplication::processEvents();
+        EXPECT_TRUE(Window->StatusText(2).endsWith(QString::fromUtf8(Case.Kind))) << Window->StatusText(2).toStdString();
+        SaveScreenshot(*Window, QStringLiteral("main_window_") + QString::fromUtf8(Case.Name).replace('.', '_'));
+    }
+    EXPECT_TRUE(Log.Messages.isEmpty());
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "ui/main/messagebox.h"
 #include "ui/main/previewpane.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLabel>
 
@@ -26,6 +27,13 @@ const QString ExportFailed = QStringLiteral("图片导出失败 ！！！");
 
 // A reason for a failure the user must hear about; shown after the command's failure text.
 [[noreturn]] void Fail(const QString& Reason) { throw EVelkaError(Reason.toStdString()); }
+
+// Long loops over a range repaint the window now and then; Busy keeps every command and the
+// closing off the library meanwhile.
+void KeepResponsive(int Done)
+{
+    if (Done % 256 == 255) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
 
 // The strict reading of a typed offset: text that is not an integer is an error.
 int32_t StrictInteger(const QString& Text)
@@ -158,8 +166,10 @@ void TuPixlooker::EditOffsets()
     case TuFrmXYEditor::SetRange:
         X = StrictInteger(Values.EditX);
         Y = StrictInteger(Values.EditY);
-        for (int J = Values.Start; J <= Values.End; ++J)
+        for (int J = Values.Start; J <= Values.End; ++J) {
             if (Stored(J)) Images->SetImageOffset(J, X, Y);
+            KeepResponsive(J - Values.Start);
+        }
         break;
     default: {
         const int32_t DX = IntText(Values.EditX);
@@ -167,6 +177,7 @@ void TuPixlooker::EditOffsets()
         for (int J = Values.Start; J <= Values.End; ++J) {
             int32_t WJ = 0, HJ = 0, XJ = 0, YJ = 0;
             if (Stored(J) && Images->GetImageInfo(J, WJ, HJ, XJ, YJ)) Images->SetImageOffset(J, XJ + DX, YJ + DY);
+            KeepResponsive(J - Values.Start);
         }
         break;
     }
