@@ -286,7 +286,7 @@ TEST_F(DialogTest, PasswordDialogMasksLimitsAndIgnoresEnter)
             EXPECT_EQ(Dialog.LabelCaption->text(), QStringLiteral("当前文件已加密，请输入密码："));
             EXPECT_EQ(Dialog.LabelCaption->width(), 185);
             EXPECT_EQ(Dialog.EditPwd->echoMode(), QLineEdit::Password);
-            EXPECT_EQ(QApplication::focusWidget(), Dialog.EditPwd);
+            EXPECT_EQ(Dialog.focusWidget(), Dialog.EditPwd);
             EXPECT_EQ(Dialog.BtnOK->text(), QStringLiteral("确定"));
             EXPECT_EQ(Dialog.BtnCancel->text(), QStringLiteral("取消"));
             Type(Dialog.EditPwd, QStringLiteral("abcdefghijklmnopqrs"));
