@@ -26,8 +26,8 @@ public:
 
     TBatchImportResult Run()
     {
-        if (!Library_.Editable) return Refused("the library cannot be edited");
-        if (!Library_.PasswordOK) return Refused("wrong password: the library is locked");
+        if (!Library_.Editable) return Refused(QStringLiteral("the library cannot be edited"));
+        if (!Library_.PasswordOK) return Refused(QStringLiteral("wrong password: the library is locked"));
         // Start is at most the last image number and at most the end number.
         Start_ = std::min({Options_.StartNumber, Library_.ImageCount - 1, Options_.EndNumber});
         if (Options_.Content == TImportContent::EmptyImages)
@@ -38,10 +38,11 @@ public:
     }
 
 private:
-    TBatchImportResult Refused(const char* Reason)
+    // A run that does not start: nothing is changed or saved.
+    TBatchImportResult Refused(const QString& Reason)
     {
         Result_.Status = TBatchImportResult::TStatus::Failed;
-        Result_.Error = QString::fromUtf8(Reason);
+        Result_.Error = Reason;
         return Result_;
     }
 
@@ -58,7 +59,8 @@ private:
             Start_ = std::min(Start_, End);
         }
         Result_.Total = static_cast<int>(std::max<int64_t>(0, int64_t(End) - Start_ + 1));
-        const QPoint Offset = CommonOffset();
+        // Empty images have no placement files: they always take the common offset.
+        const QPoint Offset = Options_.CommonOffset;
         RunAndSave([&] {
             Library_.BeforeSave();
             for (int K = 0; K < Result_.Total; ++K) {
@@ -74,12 +76,11 @@ private:
     {
         const QString Folder = TrimBlanks(Options_.Folder);
         if (Folder.isEmpty()) {
-            Refused("no picture folder given");
+            Refused(QStringLiteral("no picture folder given"));
             return;
         }
         if (!QFileInfo(Folder).isDir()) {
-            Result_.Status = TBatchImportResult::TStatus::Failed;
-            Result_.Error = QStringLiteral("picture folder not found: ") + Folder;
+            Refused(QStringLiteral("picture folder not found: ") + Folder);
             return;
         }
         QStringList Pictures;
@@ -103,9 +104,9 @@ private:
                 ImportPicture(Pictures[K], Number);
                 ++Result_.Imported;
                 if (Options_.Mode != TImportMode::Append) ++Number;
+                CurrentPicture_.clear();
                 InterleaveEmptyImages(K);
             }
-            CurrentPicture_.clear();
         });
         ReportProgress(Progress_, Result_.Imported, Result_.Total);
     }

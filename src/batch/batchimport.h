@@ -35,7 +35,7 @@ struct TBatchImportOptions {
     int32_t StartNumber = 0;      // 起始编号
     int32_t EndNumber = 0;        // 结束编号
     bool OffsetsFromPlacementFiles = true;  // 同名坐标文件; false: 相同坐标 with CommonOffset
-    QPoint CommonOffset;                    // used only when OffsetsFromPlacementFiles is false
+    QPoint CommonOffset;  // used when OffsetsFromPlacementFiles is false, and by empty images
     bool OneByOneAsEmpty = true;  // 1 x 1 pictures become empty images
     bool InterleaveEmpty = false; // append only: Every pictures are followed by Count empty images
     int InterleaveEvery = 0;
@@ -55,8 +55,8 @@ struct TBatchImportResult {
     int Total = 0;          // entries the run meant to write (pictures, or empty images)
     int Imported = 0;       // entries handed to the library and saved
     bool Saved = false;     // the library was saved (false only when Save itself failed)
-    QString FailedPicture;  // the picture at which the run failed (empty for empty-image runs)
-    int FailedIndex = -1;   // its position in the run's order (0-based), -1 when none
+    QString FailedPicture;  // the picture at which the run failed (empty when no picture was at fault)
+    int FailedIndex = -1;   // the entry of the run's order (0-based) that failed, -1 when none
     QString Error;          // why it failed
     bool Ok() const { return Status == TStatus::Imported; }
 };
