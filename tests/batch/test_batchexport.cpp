@@ -166,6 +166,18 @@ TEST_F(BatchExportTest, RoundTripThroughAFolder)
         }
         Source->Save();
         ASSERT_TRUE(BatchExport(*Source, {Out(), 0, Source->ImageCount - 1}).Ok());
+        // The offsets-only entry: a WZL library decodes it to a 0 x 0 bitmap, written as such;
+        // either way its placement file carries the offset.
+        EXPECT_EQ(ReadFileBytes(Out(QStringLiteral("Placements/00002.txt"))), Text("12\r\n-13\r\n0\r\n"));
+        if (QLatin1String(Extension) == QLatin1String(".wzl")) {
+            TMemoryStream ZeroByZero;
+            TDIB Bitmap;
+            Bitmap.SetMasks(0xF800, 0x07E0, 0x001F);
+            Bitmap.SetBitCount(16);
+            Bitmap.SetSize(0, 0);
+            Bitmap.SaveToStream(ZeroByZero);
+            EXPECT_EQ(ReadFileBytes(Out(QStringLiteral("00002.BMP"))), ZeroByZero.Bytes());
+        }
 
         auto Target = NewLibrary(Temp.File(QStringLiteral("dst") + QLatin1String(Extension)));
         TBatchImportOptions Import;
