@@ -36,7 +36,7 @@ struct TSprite {
     int Hue;  // 0 to 359
 };
 
-QColor Tint(int Hue, int Saturation, int Value, int Alpha = 255) { return QColor::fromHsv(Hue % 360, Saturation, Value, Alpha); }
+QColor Tint(int Hue, int Saturation, int Value) { return QColor::fromHsv(Hue % 360, Saturation, Value); }
 
 QPainterPath StarPath(const QRectF& Box, int Points)
 {

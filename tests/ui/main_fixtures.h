@@ -11,6 +11,7 @@
 #include "ui/main/pixlooker.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QTest>
 #include <QTimer>
@@ -143,6 +144,7 @@ public:
 };
 
 // Runs Drive on the modal dialog that Start opens, once it is shown; returns what Start returns.
+// Drive is expected to close the dialog.
 template <typename TDialog, typename TStart>
 auto WithModal(const std::function<void(TDialog&)>& Drive, TStart Start)
 {
@@ -155,6 +157,11 @@ auto WithModal(const std::function<void(TDialog&)>& Drive, TStart Start)
         Driven = true;
         Poll.stop();
         Drive(*Dialog);
+        // A dialog the test failed to close fails the test instead of hanging it.
+        QTimer::singleShot(3000, Dialog, [Dialog] {
+            ADD_FAILURE() << "the modal dialog was left open";
+            static_cast<QDialog*>(Dialog)->done(QDialog::Rejected);
+        });
     });
     Poll.start();
     auto Result = Start();

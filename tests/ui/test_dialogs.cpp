@@ -177,6 +177,32 @@ TEST_F(DialogTest, DeleteRefusedByTheLibraryReportsFailureAndStaysOpenOnErrors)
     EXPECT_EQ(Log.Messages, QStringList{QStringLiteral("图片删除失败 ！！！")});
 }
 
+TEST_F(DialogTest, DeleteThatFailsToSaveSaysWhyAndStaysOpen)
+{
+    QDir(Temp.Path()).mkdir(QStringLiteral("gone"));
+    const QString Path = Temp.File("gone/lib.wzl");
+    WriteLibrary(Path, NumberedImages(6));
+    std::unique_ptr<TWMImages> Library = ReopenLibrary(Path);
+    ASSERT_TRUE(QDir(Temp.File("gone")).removeRecursively());  // the open library can no longer be saved
+    WithModal<TuFrmDelImages>(
+        [&](TuFrmDelImages& Dialog) {
+            Dialog.EditX->setText(QStringLiteral("1"));
+            Dialog.EditY->setText(QStringLiteral("2"));
+            QTest::mouseClick(Dialog.BitBtnOK, Qt::LeftButton);
+            ASSERT_EQ(Log.Messages.size(), 1);
+            EXPECT_TRUE(Log.Messages[0].startsWith(QStringLiteral("图片删除失败 ！！！\n"))) << Log.Messages[0].toStdString();
+            EXPECT_TRUE(Dialog.isVisible());
+            EXPECT_FALSE(Dialog.Busy);
+            EXPECT_TRUE(Dialog.BitBtnOK->isEnabled());
+            EXPECT_TRUE(Dialog.BitBtnClose->isEnabled());
+            QTest::mouseClick(Dialog.BitBtnClose, Qt::LeftButton);
+        },
+        [&] {
+            DeleteImagesDialog(nullptr, Library.get(), 0, 0);
+            return 0;
+        });
+}
+
 TEST_F(DialogTest, DeleteDialogCannotBeClosedWhileBusy)
 {
     TuFrmDelImages Dialog;

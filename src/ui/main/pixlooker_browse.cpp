@@ -8,7 +8,6 @@
 #include "library/wmimages.h"
 #include "ui/main/browser.h"
 #include "ui/main/drawgrid.h"
-#include "ui/main/passworddialog.h"
 #include "ui/main/previewpane.h"
 
 #include <QAction>
