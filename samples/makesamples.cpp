@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <numbers>
 
@@ -112,14 +113,20 @@ void PaintSprite(QPainter& Painter, const TSprite& Sprite)
     }
 }
 
-// Game sprites sit on black, which the client draws as transparent.
-std::unique_ptr<TDIB> BitmapSprite(const TSprite& Sprite, int Bits)
+QImage PaintedSprite(const TSprite& Sprite, const QColor& Background)
 {
     QImage Picture(Sprite.Width, Sprite.Height, QImage::Format_ARGB32);
-    Picture.fill(Qt::black);
+    Picture.fill(Background);
     QPainter Painter(&Picture);
     PaintSprite(Painter, Sprite);
     Painter.end();
+    return Picture;
+}
+
+// Game sprites sit on black, which the client draws as transparent.
+std::unique_ptr<TDIB> BitmapSprite(const TSprite& Sprite, int Bits)
+{
+    const QImage Picture = PaintedSprite(Sprite, Qt::black);
     auto Dib = std::make_unique<TDIB>();
     if (Bits == 16) Dib->SetMasks(0xF800, 0x07E0, 0x001F);
     Dib->SetBitCount(Bits);
@@ -136,12 +143,7 @@ std::unique_ptr<TDIB> BitmapSprite(const TSprite& Sprite, int Bits)
 
 std::unique_ptr<TPNGObject> PngSprite(const TSprite& Sprite)
 {
-    QImage Picture(Sprite.Width, Sprite.Height, QImage::Format_ARGB32);
-    Picture.fill(Qt::transparent);
-    QPainter Painter(&Picture);
-    PaintSprite(Painter, Sprite);
-    Painter.end();
-    return std::make_unique<TPNGObject>(Picture);
+    return std::make_unique<TPNGObject>(PaintedSprite(Sprite, Qt::transparent));
 }
 
 constexpr TShape Shapes[] = {TShape::Orb, TShape::Gem, TShape::Star, TShape::Ring, TShape::Banner, TShape::Tree};
@@ -160,42 +162,44 @@ void Append(TWMImages& Library, TGraphic* Graphic, int X, int Y, uint8_t Kind)
     if (!Library.AddImage(Graphic, X, Y, Kind)) throw std::runtime_error("the library refused a sample image");
 }
 
-void WriteWzlSample(const QString& FileName)
+// Creates the library FileName and saves it with the images Fill appends.
+void WriteSample(const QString& FileName, const std::function<void(TWMImages&)>& Fill)
 {
     std::unique_ptr<TWMImages> Library = velka::CreateImageLibrary(FileName);
     Library->Initialize();
     Library->BeforeSave();
+    Fill(*Library);
+    Library->Save();
+}
+
+void FillWzlSample(TWMImages& Library)
+{
     static constexpr int Depths[] = {16, 24, 32, 8};
     for (int I = 0; I < 42; ++I) {
         if (I == 7 || I == 19 || I == 33) {
-            Append(*Library, nullptr, 0, 0, 0);
+            Append(Library, nullptr, 0, 0, 0);
             continue;
         }
         const TSprite Sprite = SpriteNumber(I);
         const std::unique_ptr<TDIB> Dib = BitmapSprite(Sprite, Depths[I % std::size(Depths)]);
-        Append(*Library, Dib.get(), -Sprite.Width / 2 + I % 5, -Sprite.Height + I % 3, 0);
+        Append(Library, Dib.get(), -Sprite.Width / 2 + I % 5, -Sprite.Height + I % 3, 0);
     }
-    Library->Save();
 }
 
-void WriteDataSample(const QString& FileName)
+void FillDataSample(TWMImages& Library)
 {
-    std::unique_ptr<TWMImages> Library = velka::CreateImageLibrary(FileName);
-    Library->Initialize();
-    Library->BeforeSave();
     for (int I = 0; I < 24; ++I) {
         const TSprite Sprite = SpriteNumber(I + 3);
         if (I == 11) {
-            Append(*Library, nullptr, 0, 0, 0);
+            Append(Library, nullptr, 0, 0, 0);
         } else if (I % 3 == 2) {
             const std::unique_ptr<TDIB> Dib = BitmapSprite(Sprite, 16);
-            Append(*Library, Dib.get(), -Sprite.Width / 2, -Sprite.Height, 0);
+            Append(Library, Dib.get(), -Sprite.Width / 2, -Sprite.Height, 0);
         } else {
             const std::unique_ptr<TPNGObject> Png = PngSprite(Sprite);
-            Append(*Library, Png.get(), -Sprite.Width / 2, -Sprite.Height, velka::KindPNG);
+            Append(Library, Png.get(), -Sprite.Width / 2, -Sprite.Height, velka::KindPNG);
         }
     }
-    Library->Save();
 }
 
 }  // namespace
@@ -209,8 +213,8 @@ int main(int argc, char** argv)
     const QDir Folder(QString::fromLocal8Bit(argv[1]));
     try {
         QDir().mkpath(Folder.path());
-        WriteWzlSample(Folder.filePath(QStringLiteral("sample.wzl")));
-        WriteDataSample(Folder.filePath(QStringLiteral("sample.data")));
+        WriteSample(Folder.filePath(QStringLiteral("sample.wzl")), FillWzlSample);
+        WriteSample(Folder.filePath(QStringLiteral("sample.data")), FillDataSample);
     } catch (const std::exception& Error) {
         std::fprintf(stderr, "velka-make-samples: %s\n", Error.what());
         return 1;

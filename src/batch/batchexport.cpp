@@ -15,14 +15,6 @@ namespace velka {
 
 namespace {
 
-struct TImageInfo {
-    int32_t Width = 0;
-    int32_t Height = 0;
-    int32_t X = 0;
-    int32_t Y = 0;
-    uint8_t Flag = 0;
-};
-
 // Stands for an empty image, so that the folder keeps one picture per image number.
 void WriteEmptyPicture(const QString& FileName)
 {
@@ -85,11 +77,9 @@ private:
         QString FileName = ExportFileName(Folder_, N, QStringLiteral(".BMP"));
         const TDecodedImage Decoded = DecodeImage(Library_, N);
         try {
-            TImageInfo Info;
-            Library_.GetImageInfoEx(N, Info.Width, Info.Height, Info.X, Info.Y, Info.Flag);
+            const TImageInfo Info = ReadImageInfo(Library_, N);
             if (Decoded.Graphic) {
-                const bool Png = dynamic_cast<const TPNGObject*>(Decoded.Graphic.get()) != nullptr;
-                FileName = ExportFileName(Folder_, N, Png ? QStringLiteral(".PNG") : QStringLiteral(".BMP"));
+                FileName = ExportFileName(Folder_, N, PictureExtension(*Decoded.Graphic));
                 WritePicture(FileName, *Decoded.Graphic, Info);
             } else {
                 ExportEmptyImage(FileName, Info);
@@ -110,11 +100,7 @@ private:
     static void WritePicture(const QString& FileName, const TGraphic& Picture, const TImageInfo& Info)
     {
         WritePlacement(FileName, QPoint(Info.X, Info.Y), Info.Flag);
-        if (const auto* Png = dynamic_cast<const TPNGObject*>(&Picture))
-            Png->SaveToFile(FileName);
-        else if (const auto* Bitmap = dynamic_cast<const TDIB*>(&Picture))
-            Bitmap->SaveToFile(FileName);
-        else
+        if (!SavePictureFile(Picture, FileName))
             throw std::runtime_error("the image is neither a bitmap nor a PNG picture");
     }
 
@@ -144,6 +130,22 @@ private:
 QString ExportFileName(const QString& Folder, int32_t Number, const QString& Extension)
 {
     return WithTrailingSeparator(Folder) + QString::asprintf("%.5d", Number) + Extension;
+}
+
+QString PictureExtension(const TGraphic& Picture)
+{
+    return dynamic_cast<const TPNGObject*>(&Picture) ? QStringLiteral(".PNG") : QStringLiteral(".BMP");
+}
+
+bool SavePictureFile(const TGraphic& Picture, const QString& FileName)
+{
+    if (const auto* Png = dynamic_cast<const TPNGObject*>(&Picture))
+        Png->SaveToFile(FileName);
+    else if (const auto* Bitmap = dynamic_cast<const TDIB*>(&Picture))
+        Bitmap->SaveToFile(FileName);
+    else
+        return false;
+    return true;
 }
 
 TBatchExportResult BatchExport(TWMImages& Library, const TBatchExportOptions& Options,

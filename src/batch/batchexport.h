@@ -10,6 +10,7 @@
 
 namespace velka {
 
+class TGraphic;
 class TWMImages;
 
 struct TBatchExportOptions {
@@ -20,6 +21,10 @@ struct TBatchExportOptions {
 
 // The picture file name of image Number: Folder + "%.5d" + Extension (".BMP" or ".PNG").
 QString ExportFileName(const QString& Folder, int32_t Number, const QString& Extension);
+// The extension an image is exported with: ".PNG" for a PNG picture, else ".BMP".
+QString PictureExtension(const TGraphic& Picture);
+// Saves a bitmap or PNG picture as FileName; false (nothing written) for any other kind.
+bool SavePictureFile(const TGraphic& Picture, const QString& FileName);
 
 struct TExportFailure {
     int32_t Number = 0;  // image number

@@ -2,8 +2,8 @@
 
 #include "batch/filelists.h"
 #include "batch/inttext.h"
+#include "batch/librarypicture.h"
 #include "batch/placement.h"
-#include "library/dib.h"
 #include "library/picturefile.h"
 #include "library/wmimages.h"
 
@@ -119,10 +119,7 @@ private:
         if (Options_.Content != TImportContent::Offsets) Picture = LoadPictureFile(Name, Flag);
         if (Options_.Content != TImportContent::Pictures && Options_.OffsetsFromPlacementFiles)
             ReadPlacement(Name, Offset, Flag);
-        if (Options_.OneByOneAsEmpty && Picture && Picture->Width() == 1 && Picture->Height() == 1)
-            Picture.reset();
-        // Library writers take bitmaps upside down.
-        if (auto* Bitmap = dynamic_cast<TDIB*>(Picture.get())) Bitmap->FlipVertical();
+        PrepareForLibrary(Picture, Options_.OneByOneAsEmpty);
         Store(Number, Picture.get(), Offset, Flag);
     }
 

@@ -3,8 +3,8 @@
 #include "batch/decodedimage.h"
 #include "batch/encodepool.h"
 #include "batch/filelists.h"
+#include "batch/librarypicture.h"
 #include "batch/targetfiles.h"
-#include "library/dib.h"
 
 #include <QFileInfo>
 
@@ -138,12 +138,8 @@ private:
         std::unique_ptr<TGraphic> Picture = std::move(Decoded.Graphic);
         int32_t X = 0;
         int32_t Y = 0;
-        if (Picture) {
-            ReadDecodedOffset(Number, X, Y);
-            // A 1 x 1 picture stands for an empty image (other tools export empty images so).
-            if (Picture->Width() == 1 && Picture->Height() == 1) Picture.reset();
-        }
-        if (auto* Bitmap = dynamic_cast<TDIB*>(Picture.get())) Bitmap->FlipVertical();
+        if (Picture) ReadDecodedOffset(Number, X, Y);
+        PrepareForLibrary(Picture, true);
         Pool.Submit(Number, std::move(Picture), X, Y, 0);
     }
 

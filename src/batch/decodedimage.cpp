@@ -7,6 +7,13 @@
 
 namespace velka {
 
+TImageInfo ReadImageInfo(TWMImages& Library, int32_t Number)
+{
+    TImageInfo Info;
+    Library.GetImageInfoEx(Number, Info.Width, Info.Height, Info.X, Info.Y, Info.Flag);
+    return Info;
+}
+
 TDecodedImage DecodeImage(TWMImages& Library, int32_t Number)
 {
     TDecodedImage Decoded;

@@ -52,6 +52,8 @@ void ListFolder(const QString& Folder, QStringList& List, const std::function<bo
 
 }  // namespace
 
+QString FolderPart(const QString& FileName) { return FileName.left(NameStart(FileName)); }
+
 QString ExtractNameOnly(const QString& FileName)
 {
     const QString Name = FileName.mid(NameStart(FileName));

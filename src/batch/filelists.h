@@ -15,6 +15,10 @@ QString ExtractNameOnly(const QString& FileName);
 // "x.wil.wil" gives "x".
 QString ExtractNameBeforeExt(const QString& FileName);
 
+// The folder part of a path, up to and including its last separator (slash or backslash); empty
+// for a bare name.
+QString FolderPart(const QString& FileName);
+
 // Skips leading dividers, returns the rest after the token and the one divider that ended it.
 // Token and result are empty for an empty source, a source of dividers only, or a source of
 // 199999 characters or more.

@@ -12,13 +12,6 @@ namespace velka {
 
 namespace {
 
-// The folder part of a path, separator included ("" for a bare name).
-QString FolderPart(const QString& FileName)
-{
-    const qsizetype Slash = std::max(FileName.lastIndexOf(u'/'), FileName.lastIndexOf(u'\\'));
-    return FileName.left(Slash + 1);
-}
-
 QString PlacementFolder(const QString& PictureFile)
 {
     return FolderPart(PictureFile) + QLatin1String(PlacementFolderName) + u'/';

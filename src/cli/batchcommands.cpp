@@ -108,8 +108,7 @@ int ConvertOneFile(const TCommandArgs& Args, const TGlobalOptions& Options)
     const QString Target = Args.Positionals()[1];
     TConvertOptions Convert;
     Convert.OffsetsBySourceType = true;
-    const QString Password = Options.Password;
-    Convert.OnPassword = [Password](TWMImages&, QString& Answer) { Answer = Password; };
+    Convert.OnPassword = AnswerPassword(Options.Password);
     TProgressLine Progress(Options, QStringLiteral("converting"));
     const TConvertFileResult Result =
         ConvertLibrary(Source, Target, Convert, ConverterCallbacks(Args.Has("--yes"), Progress.Callback()));

@@ -12,13 +12,17 @@
 
 namespace velka::cli {
 
+TPasswordEvent AnswerPassword(const QString& Password)
+{
+    return [Password](TWMImages&, QString& Answer) { Answer = Password; };
+}
+
 std::unique_ptr<TWMImages> OpenLibrary(const QString& FileName, const TGlobalOptions& Options)
 {
     if (!QFileInfo(FileName).isFile()) throw TFailure(FileName + QStringLiteral(": file not found"));
     std::unique_ptr<TWMImages> Library = OpenImageLibrary(FileName, true);
     if (!Library) throw TFailure(FileName + QStringLiteral(": not a library file (.wil, .wis, .wzl or .data)"));
-    const QString Password = Options.Password;
-    Library->OnPassword = [Password](TWMImages&, QString& Answer) { Answer = Password; };
+    Library->OnPassword = AnswerPassword(Options.Password);
     try {
         Library->Initialize();
     } catch (const std::exception& Error) {

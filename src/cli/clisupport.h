@@ -16,6 +16,9 @@ struct TGlobalOptions {
     bool ShowProgress = false; // stderr is a terminal
 };
 
+// The password question's handler that answers Password (given with --password).
+TPasswordEvent AnswerPassword(const QString& Password);
+
 // Opens and initialises a library; a missing file, an unknown type, a damaged header or a wrong
 // password raise TFailure.
 std::unique_ptr<TWMImages> OpenLibrary(const QString& FileName, const TGlobalOptions& Options);

@@ -1,4 +1,5 @@
 // create, delete, offset and password: single edits of a library.
+#include "batch/deleterange.h"
 #include "cli/commands.h"
 #include "cli/imagerange.h"
 #include "library/packageimages.h"
@@ -8,17 +9,6 @@
 namespace velka::cli {
 
 namespace {
-
-// The delete dialog's clamping: into 0..ImageCount-1, a reversed range shrinks to its end.
-TImageRange ClampDeleteRange(int32_t First, int32_t Last, int32_t ImageCount)
-{
-    const int32_t LastImage = ImageCount - 1;
-    if (First < 0) First = 0;
-    if (Last > LastImage) Last = LastImage;
-    if (First > LastImage) First = LastImage;
-    if (Last < First) First = Last;
-    return {First, Last};
-}
 
 void SetOffsets(TWMImages& Library, const TImageRange& Range, int32_t X, int32_t Y, bool Add)
 {
@@ -55,18 +45,18 @@ int RunDelete(const QStringList& Words, const TGlobalOptions& Options)
     const int32_t First = ParseNumber(Args.Positionals()[1], QStringLiteral("A"));
     const int32_t Last = ParseNumber(Args.Positionals()[2], QStringLiteral("B"));
     std::unique_ptr<TWMImages> Library = OpenEditableLibrary(Args.Positionals()[0], Options);
-    const TImageRange Range = ClampDeleteRange(First, Last, Library->ImageCount);
-    if (Range.First < 0 || Range.Last >= Library->ImageCount || Range.First > Range.Last)
-        throw TFailure(QStringLiteral("nothing to delete: the library has no images"));
+    // The editor's delete dialog clamps the range by the same rule.
+    const std::optional<TDeleteRange> Range = ClampDeleteRange(First, Last, Library->ImageCount);
+    if (!Range) throw TFailure(QStringLiteral("nothing to delete: the library has no images"));
     const bool Blank = Args.Has("--blank");
     Library->BeforeSave();
-    const bool Done = Blank ? Library->BlankImages(Range.First, Range.Last) : Library->DeleteImages(Range.First, Range.Last);
-    if (!Done) throw TFailure(QStringLiteral("the library refused to change images %1 to %2").arg(Range.First).arg(Range.Last));
+    const bool Done = Blank ? Library->BlankImages(Range->First, Range->Last) : Library->DeleteImages(Range->First, Range->Last);
+    if (!Done) throw TFailure(QStringLiteral("the library refused to change images %1 to %2").arg(Range->First).arg(Range->Last));
     Library->Save();
     PrintLine(QStringLiteral("%1 images %2 to %3; the library has %4 images")
                   .arg(Blank ? QStringLiteral("blanked") : QStringLiteral("deleted"))
-                  .arg(Range.First)
-                  .arg(Range.Last)
+                  .arg(Range->First)
+                  .arg(Range->Last)
                   .arg(Library->ImageCount));
     return 0;
 }

@@ -6,18 +6,13 @@
 #include "library/packageimages.h"
 #include "library/pngobject.h"
 
-
 namespace velka::cli {
 
 namespace {
 
 struct TListedImage {
     int32_t Number = 0;
-    int32_t Width = 0;
-    int32_t Height = 0;
-    int32_t X = 0;
-    int32_t Y = 0;
-    uint8_t Flag = 0;
+    TImageInfo Info;
     QString Kind;
     QString Damage;  // why the image could not be decoded; empty when it could
 };
@@ -34,35 +29,26 @@ TListedImage InspectImage(TWMImages& Library, int32_t Number)
 {
     TListedImage Image;
     Image.Number = Number;
-    Library.GetImageInfoEx(Number, Image.Width, Image.Height, Image.X, Image.Y, Image.Flag);
+    Image.Info = ReadImageInfo(Library, Number);
     const TDecodedImage Decoded = DecodeImage(Library, Number);
     Image.Damage = Decoded.Damage;
     Image.Kind = Image.Damage.isEmpty() ? KindOf(Decoded.Graphic.get()) : QStringLiteral("damaged");
     return Image;
 }
 
-QString TabLine(const TListedImage& Image)
+// Pattern with %1 to %7 replaced by number, width, height, x, y, flag and kind.
+QString FillFields(const QString& Pattern, const TListedImage& Image)
 {
-    return QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7")
-        .arg(Image.Number)
-        .arg(Image.Width)
-        .arg(Image.Height)
-        .arg(Image.X)
-        .arg(Image.Y)
-        .arg(Image.Flag)
-        .arg(Image.Kind);
+    const TImageInfo& Info = Image.Info;
+    return Pattern.arg(Image.Number).arg(Info.Width).arg(Info.Height).arg(Info.X).arg(Info.Y).arg(Info.Flag).arg(Image.Kind);
 }
+
+QString TabLine(const TListedImage& Image) { return FillFields(QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7"), Image); }
 
 QString JsonObject(const TListedImage& Image)
 {
-    return QStringLiteral(R"({"number": %1, "width": %2, "height": %3, "x": %4, "y": %5, "flag": %6, "kind": "%7"})")
-        .arg(Image.Number)
-        .arg(Image.Width)
-        .arg(Image.Height)
-        .arg(Image.X)
-        .arg(Image.Y)
-        .arg(Image.Flag)
-        .arg(Image.Kind);
+    return FillFields(
+        QStringLiteral(R"({"number": %1, "width": %2, "height": %3, "x": %4, "y": %5, "flag": %6, "kind": "%7"})"), Image);
 }
 
 QString YesNo(bool Value) { return Value ? QStringLiteral("yes") : QStringLiteral("no"); }
