@@ -6,8 +6,8 @@
 
 #include "batch/filelists.h"
 #include "support/tempdir.h"
-#include "ui/batch/batchwidgets.h"
 #include "ui/batch/convertdialog.h"
+#include "ui/main/radiogroup.h"
 
 #include <QCheckBox>
 #include <QFileDialog>
@@ -22,7 +22,7 @@
 namespace velka::test {
 namespace {
 
-using ui::TBatchRadioGroup;
+using ui::TRadioGroup;
 using ui::TfrmConvertDlg;
 
 // Image 0 a bitmap with an offset, 1 empty, 2 a 1 x 1 bitmap, 3 another bitmap.
@@ -53,7 +53,7 @@ protected:
         Find<QLineEdit>(*Dialog, "EditFileDir")->setText(Source);
         Find<QLineEdit>(*Dialog, "EditSaveDir")->setText(Target);
     }
-    void SetConversion(int Item) { Find<TBatchRadioGroup>(*Dialog, "RadioGroupFormat")->SetItemIndex(Item); }
+    void SetConversion(int Item) { Find<TRadioGroup>(*Dialog, "RadioGroupFormat")->SetItemIndex(Item); }
     bool Run() { return RunAndWait(*Dialog, Find<QPushButton>(*Dialog, "BitBtnOK")); }
 
     // Picks Folder through the source browse button in folder mode.
@@ -347,7 +347,7 @@ TEST_F(BatchConvertTest, TheSingleFileDialogsUseTheFiltersOfTheSelectedConversio
 TEST_F(BatchConvertTest, TheConversionTypeSetsTheKindsAndShowingAgainKeepsFieldsAndLog)
 {
     const std::vector<std::pair<int, int>> Kinds = {{0, 3}, {0, 1}, {1, 3}, {2, 3}, {2, 1}};
-    auto* Format = Find<TBatchRadioGroup>(*Dialog, "RadioGroupFormat");
+    auto* Format = Find<TRadioGroup>(*Dialog, "RadioGroupFormat");
     ASSERT_EQ(Format->Count(), 5);
     for (int Item = 0; Item < 5; ++Item) {
         Format->SetItemIndex(Item);

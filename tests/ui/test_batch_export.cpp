@@ -5,7 +5,7 @@
 #include "support/tempdir.h"
 #include "ui/batch/exportdialog.h"
 #include "ui/batch/inputmanydialog.h"
-#include "ui/batch/batchwidgets.h"
+#include "ui/main/radiogroup.h"
 
 #include <QLineEdit>
 #include <QProgressBar>
@@ -116,7 +116,7 @@ TEST_F(BatchExportTest, ExportThenOverwriteImportGivesEveryImageBackItsOffsetAnd
         Library->SetImageOffset(I, 99, 99);
     ui::TuFrmInputMany Import;
     Import.SetLibrary(Library.get());
-    Find<ui::TBatchRadioGroup>(Import, "RadioGroup3")->SetItemIndex(2);
+    Find<ui::TRadioGroup>(Import, "RadioGroup3")->SetItemIndex(2);
     Find<QLineEdit>(Import, "EditFileDir")->setText(Folder);
     Find<QLineEdit>(Import, "EditX")->setText(QStringLiteral("0"));
     Find<QLineEdit>(Import, "EditY")->setText(QStringLiteral("2"));

@@ -3,8 +3,8 @@
 #include "batch_testing.h"
 
 #include "support/tempdir.h"
-#include "ui/batch/batchwidgets.h"
 #include "ui/batch/inputmanydialog.h"
+#include "ui/main/radiogroup.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -20,7 +20,7 @@
 namespace velka::test {
 namespace {
 
-using ui::TBatchRadioGroup;
+using ui::TRadioGroup;
 using ui::TuFrmInputMany;
 
 // Library image I is 10 + I pixels wide, picture file N.bmp 100 + N: the stored widths tell
@@ -72,8 +72,8 @@ protected:
     {
         auto Dialog = std::make_unique<TuFrmInputMany>();
         Dialog->SetLibrary(&Library);
-        Find<TBatchRadioGroup>(*Dialog, "RadioGroup1")->SetItemIndex(Content);
-        Find<TBatchRadioGroup>(*Dialog, "RadioGroup3")->SetItemIndex(Mode);
+        Find<TRadioGroup>(*Dialog, "RadioGroup1")->SetItemIndex(Content);
+        Find<TRadioGroup>(*Dialog, "RadioGroup3")->SetItemIndex(Mode);
         Find<QLineEdit>(*Dialog, "EditFileDir")->setText(Pictures);
         Find<QLineEdit>(*Dialog, "EditX")->setText(Start);
         Find<QLineEdit>(*Dialog, "EditY")->setText(End);
@@ -289,8 +289,8 @@ TEST_F(BatchImportTest, ContentAndModeDecideWhichControlsAreEnabled)
     };
     TuFrmInputMany Dialog;
     // At creation: content 0, mode 0.
-    EXPECT_EQ(Find<TBatchRadioGroup>(Dialog, "RadioGroup1")->ItemIndex(), 0);
-    EXPECT_EQ(Find<TBatchRadioGroup>(Dialog, "RadioGroup3")->ItemIndex(), 0);
+    EXPECT_EQ(Find<TRadioGroup>(Dialog, "RadioGroup1")->ItemIndex(), 0);
+    EXPECT_EQ(Find<TRadioGroup>(Dialog, "RadioGroup3")->ItemIndex(), 0);
     EXPECT_TRUE(Find<QCheckBox>(Dialog, "CheckBoxEmpty1X1")->isChecked());
     EXPECT_FALSE(Find<QCheckBox>(Dialog, "CheckBoxInputEmpty")->isChecked());
     EXPECT_EQ(Find<QLineEdit>(Dialog, "EditXY")->text(), QStringLiteral("0,0"));
@@ -299,9 +299,9 @@ TEST_F(BatchImportTest, ContentAndModeDecideWhichControlsAreEnabled)
         SCOPED_TRACE(testing::Message() << "content " << Case.Content << " mode " << Case.Mode);
         // The user picks a different offset source first; a content change resets it.
         Find<QRadioButton>(Dialog, "RadioButton2")->setChecked(true);
-        Find<TBatchRadioGroup>(Dialog, "RadioGroup3")->SetItemIndex(Case.Mode);
-        Find<TBatchRadioGroup>(Dialog, "RadioGroup1")->SetItemIndex((Case.Content + 1) % 4);
-        Find<TBatchRadioGroup>(Dialog, "RadioGroup1")->SetItemIndex(Case.Content);
+        Find<TRadioGroup>(Dialog, "RadioGroup3")->SetItemIndex(Case.Mode);
+        Find<TRadioGroup>(Dialog, "RadioGroup1")->SetItemIndex((Case.Content + 1) % 4);
+        Find<TRadioGroup>(Dialog, "RadioGroup1")->SetItemIndex(Case.Content);
         EXPECT_EQ(Find<QLineEdit>(Dialog, "EditFileDir")->isEnabled(), Case.FolderEnabled);
         EXPECT_EQ(Find<QToolButton>(Dialog, "EditFileDirButton")->isEnabled(), Case.FolderEnabled);
         EXPECT_EQ(Find<QRadioButton>(Dialog, "RadioButton1")->isEnabled(), Case.PlacementEnabled);
@@ -312,10 +312,10 @@ TEST_F(BatchImportTest, ContentAndModeDecideWhichControlsAreEnabled)
         EXPECT_EQ(Find<QSpinBox>(Dialog, "EditAddNum")->isEnabled(), Case.InterleaveEnabled);
     }
     // A mode change alone switches the interleave controls.
-    Find<TBatchRadioGroup>(Dialog, "RadioGroup1")->SetItemIndex(0);
-    Find<TBatchRadioGroup>(Dialog, "RadioGroup3")->SetItemIndex(2);
+    Find<TRadioGroup>(Dialog, "RadioGroup1")->SetItemIndex(0);
+    Find<TRadioGroup>(Dialog, "RadioGroup3")->SetItemIndex(2);
     EXPECT_FALSE(Find<QCheckBox>(Dialog, "CheckBoxInputEmpty")->isEnabled());
-    Find<TBatchRadioGroup>(Dialog, "RadioGroup3")->SetItemIndex(0);
+    Find<TRadioGroup>(Dialog, "RadioGroup3")->SetItemIndex(0);
     EXPECT_TRUE(Find<QSpinBox>(Dialog, "EditAddNum")->isEnabled());
 }
 
@@ -351,7 +351,7 @@ TEST_F(BatchImportTest, RunBatchImportPrefillsTheNumbersAndRunsModally)
         EXPECT_EQ(Bar->value(), 0);
         EXPECT_EQ(Bar->maximum(), 100);
         Find<QLineEdit>(*Dialog, "EditFileDir")->setText(Pictures);
-        Find<TBatchRadioGroup>(*Dialog, "RadioGroup3")->SetItemIndex(1);
+        Find<TRadioGroup>(*Dialog, "RadioGroup3")->SetItemIndex(1);
         Find<QPushButton>(*Dialog, "BitBtnOK")->click();
     });
     ui::RunBatchImport(Library.get(), 2, nullptr);

@@ -4,6 +4,7 @@
 
 #include "ui/main/createdatadialog.h"
 #include "ui/main/deleteimagesdialog.h"
+#include "ui/main/filedialogs.h"
 #include "ui/main/imageinputdialog.h"
 #include "ui/main/passworddialog.h"
 #include "ui/main/radiogroup.h"

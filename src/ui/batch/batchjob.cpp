@@ -59,6 +59,14 @@ void TBatchJob::ReportProgress(int Channel, int Current, int Total)
         QMetaObject::invokeMethod(this, [this, Channel] { DeliverProgress(Channel); }, Qt::QueuedConnection);
 }
 
+TProgressCallback TBatchJob::ProgressTo(int Channel)
+{
+    return [this, Channel](int Current, int Total) {
+        ReportProgress(Channel, Current, Total);
+        return true;
+    };
+}
+
 void TBatchJob::DeliverProgress(int Channel)
 {
     TChannel& State = Channels_.at(Channel);

@@ -2,6 +2,8 @@
 // Runs one batch engine call off the GUI thread, so the dialog stays responsive, and brings its
 // progress, log lines and questions back to the GUI thread.
 
+#include "batch/progress.h"
+
 #include <QFutureWatcher>
 #include <QObject>
 #include <QString>
@@ -33,6 +35,8 @@ public:
 
     // Worker side. Progress updates are coalesced: the GUI sees the latest value of each channel.
     void ReportProgress(int Channel, int Current, int Total);
+    // An engine's progress callback that reports on Channel and never asks to stop.
+    TProgressCallback ProgressTo(int Channel);
     void ReportLog(const QString& Line);
     // Runs Question on the GUI thread and blocks the worker until it has answered.
     bool Ask(const std::function<bool()>& Question);

@@ -30,18 +30,6 @@ QString RunFileDialog(QFileDialog& Dialog)
     return Dialog.selectedFiles().value(0);
 }
 
-QStringList FileDialogFilters(const QString& Filter)
-{
-    const QStringList Parts = Filter.split(QLatin1Char('|'));
-    QStringList Result;
-    for (qsizetype I = 0; I + 1 < Parts.size(); I += 2) {
-        const QString Patterns = QString(Parts[I + 1]).replace(QLatin1Char(';'), QLatin1Char(' '));
-        const QString Suffix = QStringLiteral(" (") + Patterns + QLatin1Char(')');
-        Result << (Parts[I].endsWith(Suffix) ? Parts[I] : Parts[I] + Suffix);
-    }
-    return Result;
-}
-
 void SetBatchDialogSeamForTesting(BatchDialogSeam NewSeam) { Seam() = std::move(NewSeam); }
 
 }  // namespace velka::ui

@@ -18,9 +18,6 @@ QString PickFolder(QWidget* Owner, const QString& Title, const QString& StartFol
 // Runs a prepared file dialog modally; the chosen file, or an empty text on cancel.
 QString RunFileDialog(QFileDialog& Dialog);
 
-// A Delphi-style filter "Description|*.A;*.B|..." as the name filters of a file dialog.
-QStringList FileDialogFilters(const QString& Filter);
-
 struct BatchDialogSeam {
     std::function<QString(QWidget* Owner, const QString& Title, const QString& StartFolder)> PickFolder;
     std::function<QString(QFileDialog& Dialog)> RunFileDialog;

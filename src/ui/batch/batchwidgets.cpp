@@ -1,11 +1,12 @@
 #include "ui/batch/batchwidgets.h"
 
-#include <QButtonGroup>
-#include <QGridLayout>
+#include "ui/main/dialogparts.h"
+
+#include <QDir>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
-#include <QRadioButton>
 #include <QStyleOptionButton>
 #include <QToolButton>
 
@@ -13,38 +14,6 @@
 #include <cmath>
 
 namespace velka::ui {
-
-TBatchRadioGroup::TBatchRadioGroup(const QString& ObjectName, const QString& Caption, const QStringList& Items, int Columns,
-                         QWidget* Parent)
-    : QGroupBox(Caption, Parent), Buttons_(new QButtonGroup(this))
-{
-    setObjectName(ObjectName);
-    auto* Grid = new QGridLayout(this);
-    const int ColumnCount = std::max(1, Columns);
-    const int Rows = (int(Items.size()) + ColumnCount - 1) / ColumnCount;
-    for (int I = 0; I < Items.size(); ++I) {
-        auto* Button = new QRadioButton(Items[I], this);
-        Button->setObjectName(ObjectName + QStringLiteral("Item%1").arg(I));
-        Buttons_->addButton(Button, I);
-        Grid->addWidget(Button, I % Rows, I / Rows);
-    }
-    connect(Buttons_, &QButtonGroup::idToggled, this, [this](int Id, bool Checked) {
-        if (Checked)
-            emit ItemIndexChanged(Id);
-    });
-}
-
-int TBatchRadioGroup::ItemIndex() const { return Buttons_->checkedId(); }
-
-void TBatchRadioGroup::SetItemIndex(int Index)
-{
-    if (QAbstractButton* Button = Buttons_->button(Index))
-        Button->setChecked(true);
-}
-
-QRadioButton* TBatchRadioGroup::Item(int Index) const { return qobject_cast<QRadioButton*>(Buttons_->button(Index)); }
-
-int TBatchRadioGroup::Count() const { return int(Buttons_->buttons().size()); }
 
 TButtonEdit MakeButtonEdit(const QString& ObjectName, QWidget* Parent)
 {
@@ -62,12 +31,20 @@ TButtonEdit MakeButtonEdit(const QString& ObjectName, QWidget* Parent)
     return Result;
 }
 
+TButtonEdit MakePictureFolderRow(const QString& Caption, QWidget* Parent)
+{
+    const TButtonEdit Folder = MakeButtonEdit(QStringLiteral("EditFileDir"), Parent);
+    Folder.Edit->setText(QDir::homePath() + QStringLiteral("/images/"));
+    auto* Label = new QLabel(Caption, Parent);
+    Label->setBuddy(Folder.Edit);
+    Folder.Row->insertWidget(0, Label);
+    return Folder;
+}
+
 QLineEdit* MakeNumberEdit(const QString& ObjectName, QWidget* Parent)
 {
-    auto* Edit = new QLineEdit(Parent);
-    Edit->setObjectName(ObjectName);
-    Edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Edit->setFixedWidth(90);
+    QLineEdit* Edit = RightAlignedEdit(ObjectName, QString(), Parent);
+    Edit->setFixedWidth(NumberEditWidth);
     return Edit;
 }
 
@@ -170,12 +147,6 @@ void TGapCheckBox::PlaceEditors()
         const int Height = Editor->sizeHint().height();
         Editor->setGeometry(Left + 4, (height() - Height) / 2, Width - 8, Height);
     }
-}
-
-QString FolderPart(const QString& Path)
-{
-    const qsizetype Separator = std::max(Path.lastIndexOf(QLatin1Char('/')), Path.lastIndexOf(QLatin1Char('\\')));
-    return Path.left(Separator + 1);
 }
 
 }  // namespace velka::ui

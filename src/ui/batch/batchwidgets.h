@@ -2,39 +2,17 @@
 // Small widgets and helpers the three batch dialogs share.
 
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QString>
 
 #include <utility>
 #include <vector>
 
-class QButtonGroup;
 class QHBoxLayout;
 class QLineEdit;
 class QProgressBar;
-class QRadioButton;
 class QToolButton;
 
 namespace velka::ui {
-
-// A captioned group of radio buttons laid out column by column, the first column filled first.
-class TBatchRadioGroup : public QGroupBox {
-    Q_OBJECT
-public:
-    TBatchRadioGroup(const QString& ObjectName, const QString& Caption, const QStringList& Items, int Columns,
-                QWidget* Parent = nullptr);
-    int ItemIndex() const;
-    // Selecting another item emits ItemIndexChanged.
-    void SetItemIndex(int Index);
-    QRadioButton* Item(int Index) const;
-    int Count() const;
-
-signals:
-    void ItemIndexChanged(int Index);
-
-private:
-    QButtonGroup* Buttons_;
-};
 
 // A text field with a browse button at its right; the button is named after the field + "Button".
 struct TButtonEdit {
@@ -44,7 +22,11 @@ struct TButtonEdit {
 };
 TButtonEdit MakeButtonEdit(const QString& ObjectName, QWidget* Parent);
 
-// A right-aligned number field.
+// The picture folder field EditFileDir with its label and browse button, at ~/images/.
+TButtonEdit MakePictureFolderRow(const QString& Caption, QWidget* Parent);
+
+// A right-aligned number field, NumberEditWidth wide.
+inline constexpr int NumberEditWidth = 90;
 QLineEdit* MakeNumberEdit(const QString& ObjectName, QWidget* Parent);
 
 // A progress bar without text, at position 0 of 100.
@@ -72,8 +54,5 @@ private:
 
     std::vector<std::pair<int, QWidget*>> Editors_;
 };
-
-// The folder part of a path, up to and including its last separator ("" when it has none).
-QString FolderPart(const QString& Path);
 
 }  // namespace velka::ui

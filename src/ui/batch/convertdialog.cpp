@@ -3,12 +3,14 @@
 #include "batch/filelists.h"
 #include "ui/batch/batchpickers.h"
 #include "ui/batch/batchwidgets.h"
+#include "ui/main/dialogparts.h"
+#include "ui/main/filedialogs.h"
 #include "ui/main/messagebox.h"
+#include "ui/main/radiogroup.h"
 
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -36,17 +38,17 @@ QString TargetFilter(uint8_t TargetKind)
                                                     : QStringLiteral("Velka2 Data File (*.Data)|*.Data");
 }
 
-// The file dialogs filter without regard to letter case only in Qt's own implementation.
-QFileDialog* MakeFileDialog(const QString& ObjectName, QFileDialog::AcceptMode Mode, QWidget* Parent)
+// The converter asks about an existing target itself.
+QFileDialog* MakeFileDialog(const QString& ObjectName, bool Saving, QWidget* Parent)
 {
     auto* Dialog = new QFileDialog(Parent);
     Dialog->setObjectName(ObjectName);
-    Dialog->setAcceptMode(Mode);
-    Dialog->setFileMode(Mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    // The converter asks about an existing target itself.
-    Dialog->setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
+    SetUpFileDialog(*Dialog, Saving, false);
     return Dialog;
 }
+
+// The path up to its extension text: folder part and ExtractNameBeforeExt of the name.
+QString PathBeforeExt(const QString& Path) { return FolderPart(Path) + ExtractNameBeforeExt(Path); }
 
 bool Failed(const TConvertFileResult& File)
 {
@@ -76,14 +78,14 @@ TfrmConvertDlg::TfrmConvertDlg(QWidget* Parent) : TBatchDialog(Parent)
     CheckBox1Click();
 
     connect(CheckBox1, &QCheckBox::toggled, this, &TfrmConvertDlg::CheckBox1Click);
-    connect(RadioGroupFormat, &TBatchRadioGroup::ItemIndexChanged, this, &TfrmConvertDlg::RadioGroupFormatClick);
+    connect(RadioGroupFormat, &TRadioGroup::ItemIndexChanged, this, &TfrmConvertDlg::RadioGroupFormatClick);
     connect(EditFileDirButton, &QToolButton::clicked, this, &TfrmConvertDlg::EditFileDirButtonClick);
     connect(EditSaveDirButton, &QToolButton::clicked, this, &TfrmConvertDlg::EditSaveDirButtonClick);
     connect(BitBtnOK, &QPushButton::clicked, this, &TfrmConvertDlg::BitBtnOKClick);
     connect(BitBtnClose, &QPushButton::clicked, this, &TfrmConvertDlg::close);
-    connect(Job(), &TBatchJob::ProgressChanged, this, [this](int Channel, int Current, int Total) {
-        SetProgress(Channel == TBatchJob::FileBar ? ProgressBar1 : ProgressBar, Current, Total);
-    });
+    LockWhileRunning(
+        {CheckBox1, BitBtnOK, BitBtnClose, EditFileDir, EditFileDirButton, EditSaveDir, EditSaveDirButton});
+    ShowProgressIn(ProgressBar, ProgressBar1);
     connect(Job(), &TBatchJob::LogLine, Memo1, &QPlainTextEdit::appendPlainText);
     connect(Job(), &TBatchJob::Finished, this, [this] { RunFinishedWith(Result_); });
 }
@@ -127,24 +129,20 @@ void TfrmConvertDlg::BuildControls()
     Memo1->setFixedSize(520, 180);
     Main->addWidget(Memo1);
 
-    RadioGroupFormat = new TBatchRadioGroup(QStringLiteral("RadioGroupFormat"), QStringLiteral("格式转换设置"),
-                                            {QStringLiteral("WIL 转 DATA"), QStringLiteral("WIL 转 WZL"),
-                                             QStringLiteral("WZL 转 DATA"), QStringLiteral("WIS 转 DATA"),
-                                             QStringLiteral("WIS 转 WZL")},
-                                            2, this);
+    RadioGroupFormat = new TRadioGroup(QStringLiteral("格式转换设置"),
+                                       {QStringLiteral("WIL 转 DATA"), QStringLiteral("WIL 转 WZL"),
+                                        QStringLiteral("WZL 转 DATA"), QStringLiteral("WIS 转 DATA"),
+                                        QStringLiteral("WIS 转 WZL")},
+                                       this, 2);
+    RadioGroupFormat->setObjectName(QStringLiteral("RadioGroupFormat"));
     Main->addWidget(RadioGroupFormat);
 
-    BitBtnOK = new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton), QStringLiteral("转换"), this);
-    BitBtnOK->setObjectName(QStringLiteral("BitBtnOK"));
-    BitBtnOK->setDefault(true);
-    BitBtnClose = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("取消"), this);
-    BitBtnClose->setObjectName(QStringLiteral("BitBtnClose"));
-    BitBtnClose->setAutoDefault(false);
-    auto* Buttons = new QHBoxLayout;
-    Buttons->addStretch(1);
-    Buttons->addWidget(BitBtnOK);
-    Buttons->addWidget(BitBtnClose);
-    Main->addLayout(Buttons);
+    const TOkCancelButtons Buttons = AddRunButtonRow(*this, *Main);
+    BitBtnOK = Buttons.Ok;
+    BitBtnClose = Buttons.Cancel;
+    BitBtnOK->setText(QStringLiteral("转换"));
+    BitBtnOK->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
+    BitBtnClose->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
 
     ProgressBar = MakeProgressBar(QStringLiteral("ProgressBar"), this);
     ProgressBar1 = MakeProgressBar(QStringLiteral("ProgressBar1"), this);
@@ -153,8 +151,8 @@ void TfrmConvertDlg::BuildControls()
     Main->addWidget(ProgressBar);
     Main->addWidget(ProgressBar1);
 
-    OpenDialog = MakeFileDialog(QStringLiteral("OpenDialog"), QFileDialog::AcceptOpen, this);
-    SaveDialog = MakeFileDialog(QStringLiteral("SaveDialog"), QFileDialog::AcceptSave, this);
+    OpenDialog = MakeFileDialog(QStringLiteral("OpenDialog"), false, this);
+    SaveDialog = MakeFileDialog(QStringLiteral("SaveDialog"), true, this);
     SaveDialog->setWindowTitle(QStringLiteral("创建Data文件"));
     SaveDialog->setDefaultSuffix(QStringLiteral("Data"));
 }
@@ -189,17 +187,23 @@ void TfrmConvertDlg::ListSourceFiles(const QString& Folder)
         Memo1->appendPlainText(File);
 }
 
+bool TfrmConvertDlg::BrowseFolderInto(QLineEdit* Edit)
+{
+    QString Folder;
+    if (!SelectFolder(FolderTitle, Folder, this))
+        return false;
+    Edit->setText(WithTrailingSeparator(Folder));
+    return true;
+}
+
 void TfrmConvertDlg::EditFileDirButtonClick()
 {
     if (CheckBox1->isChecked()) {
-        QString Folder;
-        if (!SelectFolder(FolderTitle, Folder, this))
-            return;
-        EditFileDir->setText(WithTrailingSeparator(Folder));
-        ListSourceFiles(EditFileDir->text());
+        if (BrowseFolderInto(EditFileDir))
+            ListSourceFiles(EditFileDir->text());
         return;
     }
-    OpenDialog->setNameFilters(FileDialogFilters(SourceFilter(SourceKind_)));
+    OpenDialog->setNameFilters(QtNameFilters(SourceFilter(SourceKind_)));
     const QString FileName = RunFileDialog(*OpenDialog);
     if (!FileName.isEmpty())
         EditFileDir->setText(FileName);
@@ -208,32 +212,23 @@ void TfrmConvertDlg::EditFileDirButtonClick()
 void TfrmConvertDlg::EditSaveDirButtonClick()
 {
     if (CheckBox1->isChecked()) {
-        QString Folder;
-        if (SelectFolder(FolderTitle, Folder, this))
-            EditSaveDir->setText(WithTrailingSeparator(Folder));
+        BrowseFolderInto(EditSaveDir);
         return;
     }
     const QString Extension = TargetExtension();
-    SaveDialog->setNameFilters(FileDialogFilters(TargetFilter(TargetKind_)));
-    const QString SourceText = EditFileDir->text();
-    SaveDialog->selectFile(FolderPart(SourceText) + ExtractNameBeforeExt(SourceText));
+    SaveDialog->setNameFilters(QtNameFilters(TargetFilter(TargetKind_)));
+    SaveDialog->selectFile(PathBeforeExt(EditFileDir->text()));
     const QString FileName = RunFileDialog(*SaveDialog);
     if (!FileName.isEmpty())
-        EditSaveDir->setText(FolderPart(FileName) + ExtractNameBeforeExt(FileName) + Extension);
+        EditSaveDir->setText(PathBeforeExt(FileName) + Extension);
 }
 
 TConverterCallbacks TfrmConvertDlg::Callbacks()
 {
     TBatchJob* Worker = Job();
     TConverterCallbacks Result;
-    Result.ImageProgress = [Worker](int Current, int Total) {
-        Worker->ReportProgress(TBatchJob::ImageBar, Current, Total);
-        return true;
-    };
-    Result.FileProgress = [Worker](int Current, int Total) {
-        Worker->ReportProgress(TBatchJob::FileBar, Current, Total);
-        return true;
-    };
+    Result.ImageProgress = Worker->ProgressTo(TBatchJob::ImageBar);
+    Result.FileProgress = Worker->ProgressTo(TBatchJob::FileBar);
     Result.ConfirmOverwrite = [this, Worker](const QString&) {
         return Worker->Ask([this] { return AskOkCancel(this, QStringLiteral("文件已经存在，是否覆盖原文件？")); });
     };
@@ -251,7 +246,6 @@ void TfrmConvertDlg::BitBtnOKClick()
         ShowMessage(this, QStringLiteral("转换路径或文件名不能相同 ！！！"));
         return;
     }
-    SetRunning(true);
     Result_.reset();
     TConvertOptions Options;
     Options.Conversion = Conversion_;
@@ -260,35 +254,23 @@ void TfrmConvertDlg::BitBtnOKClick()
     if (CheckBox1->isChecked()) {
         Memo1->clear();
         SetProgress(ProgressBar1, 0, int(SourceList_.size()));
-        Job()->Start([this, Sources = SourceList_, Target, Options, RunCallbacks] {
+        StartRun([this, Sources = SourceList_, Target, Options, RunCallbacks] {
             Result_ = ConvertFolder(Sources, Target, Options, RunCallbacks);
         });
         return;
     }
-    Job()->Start([this, Source, Target, Options, RunCallbacks] {
+    StartRun([this, Source, Target, Options, RunCallbacks] {
         TConvertFolderResult Single;
         Single.Files.push_back(ConvertLibrary(Source, Target, Options, RunCallbacks));
         Result_ = std::move(Single);
     });
 }
 
-void TfrmConvertDlg::SetRunning(bool Running)
-{
-    for (QWidget* Control : {static_cast<QWidget*>(CheckBox1), static_cast<QWidget*>(BitBtnOK),
-                             static_cast<QWidget*>(BitBtnClose), static_cast<QWidget*>(EditFileDir),
-                             static_cast<QWidget*>(EditFileDirButton), static_cast<QWidget*>(EditSaveDir),
-                             static_cast<QWidget*>(EditSaveDirButton)})
-        Control->setEnabled(!Running);
-}
-
+// The converter stays open after a run, for the next conversion.
 void TfrmConvertDlg::RunFinishedWith(const std::optional<TConvertFolderResult>& Result)
 {
-    SetRunning(false);
-    if (Result)
-        ShowMessage(this, ConvertOutcomeText(*Result));
-    else
-        ShowMessage(this, QStringLiteral("转换失败 ！！！\n") + Job()->Error());
-    emit RunFinished();
+    const QString Outcome = Result ? ConvertOutcomeText(*Result) : AbortedText(QStringLiteral("转换失败 ！！！"));
+    EndRun(Outcome, false);
 }
 
 QString ConvertOutcomeText(const TConvertFolderResult& Result)

@@ -20,7 +20,7 @@ class QToolButton;
 
 namespace velka::ui {
 
-class TBatchRadioGroup;
+class TRadioGroup;
 
 class TfrmConvertDlg : public TBatchDialog {
     Q_OBJECT
@@ -44,8 +44,9 @@ public:
 
 private:
     void BuildControls();
-    void SetRunning(bool Running);
     void RunFinishedWith(const std::optional<TConvertFolderResult>& Result);
+    // Folder mode: the chosen folder, with its separator, replaces Edit's text.
+    bool BrowseFolderInto(QLineEdit* Edit);
     TConverterCallbacks Callbacks();
     QString TargetExtension() const;
 
@@ -63,7 +64,7 @@ private:
     QLineEdit* EditSaveDir = nullptr;
     QToolButton* EditSaveDirButton = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
-    TBatchRadioGroup* RadioGroupFormat = nullptr;
+    TRadioGroup* RadioGroupFormat = nullptr;
     QPushButton* BitBtnOK = nullptr;
     QPushButton* BitBtnClose = nullptr;
     QProgressBar* ProgressBar = nullptr;

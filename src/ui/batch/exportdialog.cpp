@@ -5,9 +5,8 @@
 #include "library/wmimages.h"
 #include "ui/batch/batchpickers.h"
 #include "ui/batch/batchwidgets.h"
-#include "ui/main/messagebox.h"
+#include "ui/main/dialogparts.h"
 
-#include <QDir>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -35,8 +34,8 @@ TuFrmExport::TuFrmExport(QWidget* Parent) : TBatchDialog(Parent)
     connect(EditFileDirButton, &QToolButton::clicked, this, &TuFrmExport::EditFileDirPropertiesButtonClick);
     connect(BitBtnOK, &QPushButton::clicked, this, &TuFrmExport::BitBtnOKClick);
     connect(BitBtnClose, &QPushButton::clicked, this, &TuFrmExport::close);  // cxButton2Click
-    connect(Job(), &TBatchJob::ProgressChanged, this,
-            [this](int, int Current, int Total) { SetProgress(ProgressBar, Current, Total); });
+    LockWhileRunning({BitBtnOK, BitBtnClose});
+    ShowProgressIn(ProgressBar);
     connect(Job(), &TBatchJob::Finished, this, [this] { RunFinishedWith(Result_); });
 }
 
@@ -45,13 +44,9 @@ void TuFrmExport::BuildControls()
     auto* Main = new QVBoxLayout(this);
     Main->setSizeConstraint(QLayout::SetFixedSize);
 
-    const TButtonEdit Folder = MakeButtonEdit(QStringLiteral("EditFileDir"), this);
+    const TButtonEdit Folder = MakePictureFolderRow(QStringLiteral("图片文件夹:"), this);
     EditFileDir = Folder.Edit;
     EditFileDirButton = Folder.Button;
-    EditFileDir->setText(QDir::homePath() + QStringLiteral("/images/"));
-    auto* FolderLabel = new QLabel(QStringLiteral("图片文件夹:"), this);
-    FolderLabel->setBuddy(EditFileDir);
-    Folder.Row->insertWidget(0, FolderLabel);
     Main->addLayout(Folder.Row);
 
     auto* Numbers = new QGroupBox(QStringLiteral("图片编号"), this);
@@ -70,17 +65,9 @@ void TuFrmExport::BuildControls()
     NumberRow->addStretch(1);
     Main->addWidget(Numbers);
 
-    BitBtnOK = new QPushButton(QStringLiteral("确定"), this);
-    BitBtnOK->setObjectName(QStringLiteral("BitBtnOK"));
-    BitBtnOK->setDefault(true);
-    BitBtnClose = new QPushButton(QStringLiteral("取消"), this);
-    BitBtnClose->setObjectName(QStringLiteral("BitBtnClose"));
-    BitBtnClose->setAutoDefault(false);
-    auto* Buttons = new QHBoxLayout;
-    Buttons->addStretch(1);
-    Buttons->addWidget(BitBtnOK);
-    Buttons->addWidget(BitBtnClose);
-    Main->addLayout(Buttons);
+    const TOkCancelButtons Buttons = AddRunButtonRow(*this, *Main);
+    BitBtnOK = Buttons.Ok;
+    BitBtnClose = Buttons.Cancel;
 
     ProgressBar = MakeProgressBar(QStringLiteral("ProgressBar"), this);
     Main->addWidget(ProgressBar);
@@ -107,32 +94,16 @@ void TuFrmExport::BitBtnOKClick()
     if (!Library_ || Busy())
         return;
     const TBatchExportOptions RunOptions = Options();
-    SetRunning(true);
     Result_.reset();
-    TWMImages* Library = Library_;
-    TBatchJob* Worker = Job();
-    Worker->Start([this, Library, Worker, RunOptions] {
-        Result_ = BatchExport(*Library, RunOptions, [Worker](int Current, int Total) {
-            Worker->ReportProgress(TBatchJob::ImageBar, Current, Total);
-            return true;
-        });
+    StartRun([this, Library = Library_, RunOptions, Progress = Job()->ProgressTo(TBatchJob::ImageBar)] {
+        Result_ = BatchExport(*Library, RunOptions, Progress);
     });
-}
-
-void TuFrmExport::SetRunning(bool Running)
-{
-    BitBtnOK->setEnabled(!Running);
-    BitBtnClose->setEnabled(!Running);
 }
 
 void TuFrmExport::RunFinishedWith(const std::optional<TBatchExportResult>& Result)
 {
-    SetRunning(false);
-    const QString Text = Result ? ExportOutcomeText(*Result) : QStringLiteral("图片导出失败 ！！！\n") + Job()->Error();
-    ShowMessage(this, Text);
-    if (Result && Result->Ok())
-        accept();
-    emit RunFinished();
+    const QString Outcome = Result ? ExportOutcomeText(*Result) : AbortedText(QStringLiteral("图片导出失败 ！！！"));
+    EndRun(Outcome, Result && Result->Ok());
 }
 
 QString ExportOutcomeText(const TBatchExportResult& Result)
@@ -168,7 +139,6 @@ void RunBatchExport(TWMImages* Library, int First, int Last, QWidget* Parent)
     Dialog.SetLibrary(Library);
     Dialog.EditX->setText(QString::number(First));
     Dialog.EditY->setText(QString::number(Last));
-    SetProgress(Dialog.ProgressBar, 0, 100);
     Dialog.exec();
 }
 

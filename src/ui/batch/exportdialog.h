@@ -35,7 +35,6 @@ public:
 private:
     void BuildControls();
     void RunFinishedWith(const std::optional<TBatchExportResult>& Result);
-    void SetRunning(bool Running);
 
     TWMImages* Library_ = nullptr;
     std::optional<TBatchExportResult> Result_;  // written by the worker, read after Finished

@@ -4,13 +4,11 @@
 #include "library/wmimages.h"
 #include "ui/batch/batchpickers.h"
 #include "ui/batch/batchwidgets.h"
-#include "ui/main/messagebox.h"
+#include "ui/main/dialogparts.h"
+#include "ui/main/radiogroup.h"
 
-#include <QDir>
-#include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -23,15 +21,8 @@ namespace velka::ui {
 
 namespace {
 
-QSpinBox* MakeCountSpin(const QString& ObjectName)
-{
-    auto* Spin = new QSpinBox;
-    Spin->setObjectName(ObjectName);
-    Spin->setRange(0, 99999);
-    Spin->setValue(0);
-    Spin->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return Spin;
-}
+// Without a parent: the gap check box adopts it.
+QSpinBox* MakeCountSpin(const QString& ObjectName) { return RightAlignedSpin(ObjectName, 99999, nullptr); }
 
 }  // namespace
 
@@ -46,13 +37,13 @@ TuFrmInputMany::TuFrmInputMany(QWidget* Parent) : TBatchDialog(Parent)
     RadioGroup1PropertiesChange();
     RadioGroup3PropertiesChange();
 
-    connect(RadioGroup1, &TBatchRadioGroup::ItemIndexChanged, this, &TuFrmInputMany::RadioGroup1PropertiesChange);
-    connect(RadioGroup3, &TBatchRadioGroup::ItemIndexChanged, this, &TuFrmInputMany::RadioGroup3PropertiesChange);
+    connect(RadioGroup1, &TRadioGroup::ItemIndexChanged, this, &TuFrmInputMany::RadioGroup1PropertiesChange);
+    connect(RadioGroup3, &TRadioGroup::ItemIndexChanged, this, &TuFrmInputMany::RadioGroup3PropertiesChange);
     connect(EditFileDirButton, &QToolButton::clicked, this, &TuFrmInputMany::EditFileDirPropertiesButtonClick);
     connect(BitBtnOK, &QPushButton::clicked, this, &TuFrmInputMany::BitBtnOKClick);
     connect(BitBtnClose, &QPushButton::clicked, this, &TuFrmInputMany::close);
-    connect(Job(), &TBatchJob::ProgressChanged, this,
-            [this](int, int Current, int Total) { SetProgress(ProgressBar, Current, Total); });
+    LockWhileRunning({BitBtnOK, BitBtnClose});
+    ShowProgressIn(ProgressBar);
     connect(Job(), &TBatchJob::Finished, this, [this] { RunFinishedWith(Result_); });
 }
 
@@ -61,33 +52,31 @@ void TuFrmInputMany::BuildControls()
     auto* Main = new QVBoxLayout(this);
     Main->setSizeConstraint(QLayout::SetFixedSize);
 
-    RadioGroup1 = new TBatchRadioGroup(QStringLiteral("RadioGroup1"), QStringLiteral("导入内容"),
+    RadioGroup1 = new TRadioGroup(QStringLiteral("导入内容"),
                                   {QStringLiteral("图片和坐标"), QStringLiteral("图片"), QStringLiteral("坐标"),
                                    QStringLiteral("空图片")},
-                                  4, this);
+                                  this, 4);
+    RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
     Main->addWidget(RadioGroup1);
 
-    const TButtonEdit Folder = MakeButtonEdit(QStringLiteral("EditFileDir"), this);
+    const TButtonEdit Folder = MakePictureFolderRow(QStringLiteral("图片位置:"), this);
     EditFileDir = Folder.Edit;
     EditFileDirButton = Folder.Button;
-    EditFileDir->setText(QDir::homePath() + QStringLiteral("/images/"));
-    auto* FolderLabel = new QLabel(QStringLiteral("图片位置:"), this);
-    FolderLabel->setBuddy(EditFileDir);
-    Folder.Row->insertWidget(0, FolderLabel);
     Main->addLayout(Folder.Row);
 
-    auto* Numbers = new QGroupBox(QStringLiteral("图片索引号"), this);
-    auto* NumberForm = new QFormLayout(Numbers);
-    EditX = MakeNumberEdit(QStringLiteral("EditX"), Numbers);
-    EditY = MakeNumberEdit(QStringLiteral("EditY"), Numbers);
-    NumberForm->addRow(QStringLiteral("起始编号:"), EditX);
-    NumberForm->addRow(QStringLiteral("结束编号:"), EditY);
-    RadioGroup3 = new TBatchRadioGroup(QStringLiteral("RadioGroup3"), QStringLiteral("导入方式"),
+    const TEditPairGroup Numbers = MakeEditPairGroup(QStringLiteral("图片索引号"), QStringLiteral("起始编号:"),
+                                                     QStringLiteral("结束编号:"), QString(), this);
+    EditX = Numbers.EditX;
+    EditY = Numbers.EditY;
+    EditX->setFixedWidth(NumberEditWidth);
+    EditY->setFixedWidth(NumberEditWidth);
+    RadioGroup3 = new TRadioGroup(QStringLiteral("导入方式"),
                                   {QStringLiteral("从末尾添加"), QStringLiteral("按编号插入"),
                                    QStringLiteral("按编号覆盖")},
-                                  1, this);
+                                  this);
+    RadioGroup3->setObjectName(QStringLiteral("RadioGroup3"));
     auto* NumbersAndMode = new QHBoxLayout;
-    NumbersAndMode->addWidget(Numbers, 1);
+    NumbersAndMode->addWidget(Numbers.Group, 1);
     NumbersAndMode->addWidget(RadioGroup3, 1);
     Main->addLayout(NumbersAndMode);
 
@@ -124,17 +113,9 @@ void TuFrmInputMany::BuildControls()
     ExtraColumn->addWidget(CheckBoxInputEmpty);
     Main->addWidget(Extras);
 
-    BitBtnOK = new QPushButton(QStringLiteral("确定"), this);
-    BitBtnOK->setObjectName(QStringLiteral("BitBtnOK"));
-    BitBtnOK->setDefault(true);
-    BitBtnClose = new QPushButton(QStringLiteral("取消"), this);
-    BitBtnClose->setObjectName(QStringLiteral("BitBtnClose"));
-    BitBtnClose->setAutoDefault(false);
-    auto* Buttons = new QHBoxLayout;
-    Buttons->addStretch(1);
-    Buttons->addWidget(BitBtnOK);
-    Buttons->addWidget(BitBtnClose);
-    Main->addLayout(Buttons);
+    const TOkCancelButtons Buttons = AddRunButtonRow(*this, *Main);
+    BitBtnOK = Buttons.Ok;
+    BitBtnClose = Buttons.Cancel;
 
     ProgressBar = MakeProgressBar(QStringLiteral("ProgressBar"), this);
     Main->addWidget(ProgressBar);
@@ -197,35 +178,16 @@ void TuFrmInputMany::BitBtnOKClick()
     if (Busy() || !Library_)
         return;
     const TBatchImportOptions RunOptions = Options();
-    SetRunning(true);
     Result_.reset();
-    TWMImages* Library = Library_;
-    TBatchJob* Worker = Job();
-    Worker->Start([this, Library, Worker, RunOptions] {
-        Result_ = BatchImport(*Library, RunOptions, [Worker](int Current, int Total) {
-            Worker->ReportProgress(TBatchJob::ImageBar, Current, Total);
-            return true;
-        });
+    StartRun([this, Library = Library_, RunOptions, Progress = Job()->ProgressTo(TBatchJob::ImageBar)] {
+        Result_ = BatchImport(*Library, RunOptions, Progress);
     });
-}
-
-void TuFrmInputMany::SetRunning(bool Running)
-{
-    BitBtnOK->setEnabled(!Running);
-    BitBtnClose->setEnabled(!Running);
 }
 
 void TuFrmInputMany::RunFinishedWith(const std::optional<TBatchImportResult>& Result)
 {
-    SetRunning(false);
-    if (Result) {
-        ShowMessage(this, ImportOutcomeText(*Result));
-    } else {
-        ShowMessage(this, QStringLiteral("图片导入失败 ！！！\n") + Job()->Error());
-    }
-    if (Result && Result->Ok())
-        accept();
-    emit RunFinished();
+    const QString Outcome = Result ? ImportOutcomeText(*Result) : AbortedText(QStringLiteral("图片导入失败 ！！！"));
+    EndRun(Outcome, Result && Result->Ok());
 }
 
 QString ImportOutcomeText(const TBatchImportResult& Result)
@@ -246,7 +208,6 @@ void RunBatchImport(TWMImages* Library, int StartNumber, QWidget* Parent)
 {
     TuFrmInputMany Dialog(Parent);
     Dialog.SetLibrary(Library);
-    SetProgress(Dialog.ProgressBar, 0, 100);
     Dialog.EditX->setText(QString::number(StartNumber));
     Dialog.EditY->setText(QString::number(Library ? Library->ImageCount - 1 : -1));
     Dialog.exec();

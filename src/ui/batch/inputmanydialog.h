@@ -22,7 +22,7 @@ class TWMImages;
 namespace velka::ui {
 
 class TGapCheckBox;
-class TBatchRadioGroup;
+class TRadioGroup;
 
 class TuFrmInputMany : public TBatchDialog {
     Q_OBJECT
@@ -45,17 +45,16 @@ public:
 private:
     void BuildControls();
     void RunFinishedWith(const std::optional<TBatchImportResult>& Result);
-    void SetRunning(bool Running);
 
     TWMImages* Library_ = nullptr;
     std::optional<TBatchImportResult> Result_;  // written by the worker, read after Finished
 
-    TBatchRadioGroup* RadioGroup1 = nullptr;
+    TRadioGroup* RadioGroup1 = nullptr;
     QLineEdit* EditFileDir = nullptr;
     QToolButton* EditFileDirButton = nullptr;
     QLineEdit* EditX = nullptr;
     QLineEdit* EditY = nullptr;
-    TBatchRadioGroup* RadioGroup3 = nullptr;
+    TRadioGroup* RadioGroup3 = nullptr;
     QRadioButton* RadioButton1 = nullptr;
     QRadioButton* RadioButton2 = nullptr;
     QLineEdit* EditXY = nullptr;

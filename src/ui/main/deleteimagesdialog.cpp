@@ -1,5 +1,6 @@
 #include "ui/main/deleteimagesdialog.h"
 
+#include "batch/deleterange.h"
 #include "batch/inttext.h"
 #include "library/wmimages.h"
 #include "ui/main/dialogparts.h"
@@ -7,8 +8,6 @@
 #include "ui/main/messagebox.h"
 #include "ui/main/radiogroup.h"
 
-#include <QCloseEvent>
-#include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -19,19 +18,17 @@
 
 namespace velka::ui {
 
-TuFrmDelImages::TuFrmDelImages(QWidget* Parent) : QDialog(Parent)
+TuFrmDelImages::TuFrmDelImages(QWidget* Parent) : TBusyDialog(Parent)
 {
     setObjectName(QStringLiteral("uFrmDelImages"));
     auto* Layout = new QVBoxLayout(this);
     auto* Row = new QHBoxLayout;
 
-    auto* Numbers = new QGroupBox(QStringLiteral("图片编号"), this);
-    auto* Form = new QFormLayout(Numbers);
-    EditX = RightAlignedEdit(QStringLiteral("EditX"), QString(), Numbers);
-    EditY = RightAlignedEdit(QStringLiteral("EditY"), QString(), Numbers);
-    Form->addRow(QStringLiteral("起始编号:"), EditX);
-    Form->addRow(QStringLiteral("结束编号:"), EditY);
-    Row->addWidget(Numbers);
+    const TEditPairGroup Numbers = MakeEditPairGroup(QStringLiteral("图片编号"), QStringLiteral("起始编号:"),
+                                                     QStringLiteral("结束编号:"), QString(), this);
+    EditX = Numbers.EditX;
+    EditY = Numbers.EditY;
+    Row->addWidget(Numbers.Group);
 
     RadioGroup = new TRadioGroup(QStringLiteral("删除方式"), {QStringLiteral("彻地删除"), QStringLiteral("空图片替换")}, this);
     RadioGroup->setObjectName(QStringLiteral("RadioGroup"));
@@ -39,11 +36,9 @@ TuFrmDelImages::TuFrmDelImages(QWidget* Parent) : QDialog(Parent)
     Row->addWidget(RadioGroup);
     Layout->addLayout(Row);
 
-    const TOkCancelButtons Buttons = AddOkCancelRow(*this, *Layout, false);
+    const TOkCancelButtons Buttons = AddRunButtonRow(*this, *Layout);
     BitBtnOK = Buttons.Ok;
     BitBtnClose = Buttons.Cancel;
-    BitBtnOK->setObjectName(QStringLiteral("BitBtnOK"));
-    BitBtnClose->setObjectName(QStringLiteral("BitBtnClose"));
     connect(BitBtnOK, &QPushButton::clicked, this, &TuFrmDelImages::BitBtnOKClick);
     connect(BitBtnClose, &QPushButton::clicked, this, &TuFrmDelImages::BitBtnCloseClick);
     FinishDialog(*this, QStringLiteral("删除图片"), SongTiFont());
@@ -66,18 +61,13 @@ void TuFrmDelImages::BitBtnOKClick()
 
 void TuFrmDelImages::DeleteRange()
 {
-    int32_t First = IntText(EditX->text());
-    int32_t Last = IntText(EditY->text());
-    const int32_t LastImage = Images->ImageCount - 1;
-    if (First < 0) First = 0;
-    if (Last > LastImage) Last = LastImage;
-    if (First > LastImage) First = LastImage;
-    if (Last < First) First = Last;
-    if (First > Last || First < 0 || Last >= Images->ImageCount) return;
+    const std::optional<TDeleteRange> Range =
+        ClampDeleteRange(IntText(EditX->text()), IntText(EditY->text()), Images->ImageCount);
+    if (!Range) return;
 
     Images->BeforeSave();
-    const bool Done = RadioGroup->ItemIndex() == Blank ? Images->BlankImages(First, Last)
-                                                       : Images->DeleteImages(First, Last);
+    const bool Done = RadioGroup->ItemIndex() == Blank ? Images->BlankImages(Range->First, Range->Last)
+                                                       : Images->DeleteImages(Range->First, Range->Last);
     if (Done) {
         Images->Save();
         ShowMessage(this, QStringLiteral("图片删除成功 ！！！"));
@@ -94,20 +84,6 @@ void TuFrmDelImages::SetWorking(bool Working)
 }
 
 void TuFrmDelImages::BitBtnCloseClick() { close(); }
-
-void TuFrmDelImages::reject()
-{
-    if (!Busy) QDialog::reject();
-}
-
-void TuFrmDelImages::closeEvent(QCloseEvent* Event)
-{
-    if (Busy) {
-        Event->ignore();
-        return;
-    }
-    QDialog::closeEvent(Event);
-}
 
 void DeleteImagesDialog(QWidget* Parent, TWMImages* Library, int First, int Last)
 {

@@ -1,7 +1,7 @@
 #pragma once
 // 删除图片: deletes a range of images, or turns it into empty images, and saves the library.
 
-#include <QDialog>
+#include "ui/main/busydialog.h"
 
 class QLineEdit;
 class QPushButton;
@@ -14,7 +14,7 @@ namespace velka::ui {
 
 class TRadioGroup;
 
-class TuFrmDelImages : public QDialog {
+class TuFrmDelImages : public TBusyDialog {
     Q_OBJECT
 public:
     // The items of RadioGroup.
@@ -34,10 +34,9 @@ public:
 public slots:
     void BitBtnOKClick();
     void BitBtnCloseClick();
-    void reject() override;
 
 protected:
-    void closeEvent(QCloseEvent* Event) override;
+    bool MustStayOpen() const override { return Busy; }
 
 private:
     void DeleteRange();

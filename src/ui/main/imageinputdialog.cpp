@@ -5,7 +5,6 @@
 #include "ui/main/fonts.h"
 #include "ui/main/radiogroup.h"
 
-#include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -19,13 +18,11 @@ TuFrmImgInput::TuFrmImgInput(QWidget* Parent) : QDialog(Parent)
     auto* Layout = new QVBoxLayout(this);
     auto* Row = new QHBoxLayout;
 
-    auto* Offsets = new QGroupBox(QStringLiteral("坐标"), this);
-    auto* Form = new QFormLayout(Offsets);
-    EditX = RightAlignedEdit(QStringLiteral("EditX"), QStringLiteral("0"), Offsets);
-    EditY = RightAlignedEdit(QStringLiteral("EditY"), QStringLiteral("0"), Offsets);
-    Form->addRow(QStringLiteral("X:"), EditX);
-    Form->addRow(QStringLiteral("Y:"), EditY);
-    Row->addWidget(Offsets);
+    const TEditPairGroup Offsets =
+        MakeEditPairGroup(QStringLiteral("坐标"), QStringLiteral("X:"), QStringLiteral("Y:"), QStringLiteral("0"), this);
+    EditX = Offsets.EditX;
+    EditY = Offsets.EditY;
+    Row->addWidget(Offsets.Group);
 
     cxRadioGroup1 = new TRadioGroup(QStringLiteral("导入方式"),
                                     {QStringLiteral("覆盖图片"), QStringLiteral("插入图片"), QStringLiteral("添加到末尾")},

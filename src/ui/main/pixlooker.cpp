@@ -11,6 +11,7 @@
 #include "ui/main/createdatadialog.h"
 #include "ui/main/deleteimagesdialog.h"
 #include "ui/main/drawgrid.h"
+#include "ui/main/filedialogs.h"
 #include "ui/main/fonts.h"
 #include "ui/main/imageinputdialog.h"
 #include "ui/main/messagebox.h"
@@ -45,12 +46,7 @@ bool RunFileDialog(QWidget* Parent, TFileDialogSettings& Settings)
 {
     QFileDialog Dialog(Parent, Settings.Title);
     Dialog.setObjectName(Settings.Name);
-    // Qt's own dialog matches the filters without regard to case, as the library names need.
-    Dialog.setOption(QFileDialog::DontUseNativeDialog);
-    const bool Saving = Settings.Mode == TFileDialogSettings::TMode::Save;
-    Dialog.setAcceptMode(Saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    Dialog.setFileMode(Saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    Dialog.setOption(QFileDialog::DontConfirmOverwrite, !Settings.ConfirmOverwrite);
+    SetUpFileDialog(Dialog, Settings.Mode == TFileDialogSettings::TMode::Save, Settings.ConfirmOverwrite);
     Dialog.setNameFilters(QtNameFilters(Settings.Filter));
     Dialog.setDefaultSuffix(Settings.DefaultExt);
     if (!Settings.FileName.isEmpty()) {
@@ -72,21 +68,6 @@ QAction* ToolButton(QToolBar* Bar, const QString& Name, const QString& Caption, 
 }
 
 }  // namespace
-
-QStringList QtNameFilters(const QString& Filter)
-{
-    QStringList Result;
-    const QStringList Parts = Filter.split(QLatin1Char('|'));
-    for (qsizetype I = 0; I + 1 < Parts.size(); I += 2) {
-        const QString Description = Parts[I];
-        const QString Patterns = QString(Parts[I + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')).trimmed();
-        if (Patterns.isEmpty()) continue;
-        // A description that already ends in its patterns is shown as it is.
-        const QString Suffix = QLatin1Char('(') + Patterns + QLatin1Char(')');
-        Result.append(Description.endsWith(Suffix) ? Description : Description + QLatin1Char(' ') + Suffix);
-    }
-    return Result;
-}
 
 TPixlookerRunners DefaultRunners()
 {

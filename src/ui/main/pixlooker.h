@@ -45,9 +45,6 @@ struct TFileDialogSettings {
     QString FileName;    // the name chosen last (the next showing starts from it)
 };
 
-// A file dialog filter in "description|patterns|…" form, as the name filters of a Qt dialog.
-QStringList QtNameFilters(const QString& Filter);
-
 // Every modal step of the window's commands, so that tests can stand in for the user.
 struct TPixlookerRunners {
     // Shows the dialog; true with Settings.FileName set when a file was chosen.
@@ -173,6 +170,9 @@ private:
     bool LibraryEditable() const;
     bool PasswordSettable() const;
     void FreeLibrary();
+    // Replaces the open library by the one Make gives (none: no library) and initialises it.
+    // When that raises, the window shows no library and the error passes on.
+    void TakeLibrary(const std::function<std::unique_ptr<TWMImages>()>& Make);
     void ShowLibrary();
     void RefreshRows();
     void RepaintViews();

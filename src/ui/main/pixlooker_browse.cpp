@@ -37,14 +37,24 @@ void TuPixlooker::FileListBox1Change()
 
 void TuPixlooker::OpenLibrary(const QString& Path)
 {
-    FreeLibrary();
     setWindowTitle(QStringLiteral("Velka资源文件-") + Path);
+    TakeLibrary([this, &Path] {
+        std::unique_ptr<TWMImages> Library = OpenImageLibrary(Path, true);
+        if (!Library) throw EVelkaError(QStringLiteral("不是可打开的图片资源文件: %1").arg(Path).toStdString());
+        Library->OnPassword = [this](TWMImages& Sender, QString& Password) { LibraryPassword(Sender, Password); };
+        return Library;
+    });
+}
+
+void TuPixlooker::TakeLibrary(const std::function<std::unique_ptr<TWMImages>()>& Make)
+{
+    FreeLibrary();
     try {
-        Images = OpenImageLibrary(Path, true);
-        if (!Images) throw EVelkaError(QStringLiteral("不是可打开的图片资源文件: %1").arg(Path).toStdString());
-        Images->OnPassword = [this](TWMImages& Sender, QString& Password) { LibraryPassword(Sender, Password); };
-        plImgPos->clear();
-        Images->Initialize();
+        Images = Make();
+        if (Images) {
+            plImgPos->clear();
+            Images->Initialize();
+        }
     } catch (...) {
         // A half-opened library is no library: show the no-library state, then the error.
         FreeLibrary();

@@ -2,12 +2,12 @@
 // new libraries, the image password and the hand-offs to the batch dialogs.
 #include "ui/main/pixlooker.h"
 
+#include "batch/batchexport.h"
 #include "batch/inttext.h"
-#include "library/dib.h"
+#include "batch/librarypicture.h"
 #include "library/errors.h"
 #include "library/packageimages.h"
 #include "library/picturefile.h"
-#include "library/pngobject.h"
 #include "library/wmimages.h"
 #include "ui/main/createdatadialog.h"
 #include "ui/main/imageinputdialog.h"
@@ -58,10 +58,9 @@ void TuPixlooker::ImportPicture()
 {
     if (!Runners.FileDialog(this, OPD1) || OPD1.FileName.isEmpty()) return;
     uint8_t Kind = KindBitmap;
-    const std::unique_ptr<TGraphic> Picture = LoadPictureFile(OPD1.FileName, Kind);
+    std::unique_ptr<TGraphic> Picture = LoadPictureFile(OPD1.FileName, Kind);
     if (!Picture) Fail(QStringLiteral("所选文件不是可导入的 BMP 或 PNG 图片: ") + OPD1.FileName);
-    // The libraries take bitmaps with their rows in stored order.
-    if (auto* Dib = dynamic_cast<TDIB*>(Picture.get())) Dib->FlipVertical();
+    PrepareForLibrary(Picture, false);
 
     int X = 0, Y = 0, Mode = TuFrmImgInput::Append;
     if (!Runners.ImageInput(this, X, Y, Mode)) return;
@@ -110,17 +109,11 @@ void TuPixlooker::ExportImage()
     const TGraphic* Graphic = Images->GetGraphic(Index);
     if (!Graphic) Fail(QStringLiteral("空图片没有可导出的内容"));
 
-    // The typed name gives only the folder; the file is named after the image number.
-    const auto* Png = dynamic_cast<const TPNGObject*>(Graphic);
-    const QString Target = QFileInfo(SaveDialog1.FileName).absolutePath() + QLatin1Char('/') +
-                           QString::asprintf("%.5d", Index) + (Png ? QStringLiteral(".PNG") : QStringLiteral(".BMP"));
+    // The typed name gives only the folder; the file is named as the batch export names it.
+    const QString Target =
+        ExportFileName(QFileInfo(SaveDialog1.FileName).absolutePath(), Index, PictureExtension(*Graphic));
     SaveDialog1.FileName = Target;
-    if (Png)
-        Png->SaveToFile(Target);
-    else if (const auto* Dib = dynamic_cast<const TDIB*>(Graphic))
-        Dib->SaveToFile(Target);
-    else
-        Fail(QStringLiteral("未知的图片类型"));
+    if (!SavePictureFile(*Graphic, Target)) Fail(QStringLiteral("未知的图片类型"));
     ShowMessage(this, QStringLiteral("图片导出成功 ！！！"));
 }
 
@@ -203,19 +196,7 @@ void TuPixlooker::CreateLibrary()
         SaveDialog2.DefaultExt = QStringLiteral("Data");
     }
     if (!Runners.FileDialog(this, SaveDialog2) || SaveDialog2.FileName.isEmpty()) return;
-    FreeLibrary();
-    try {
-        Images = CreateImageLibrary(SaveDialog2.FileName);
-        if (Images) {
-            plImgPos->clear();
-            Images->Initialize();
-        }
-    } catch (...) {
-        FreeLibrary();
-        ShowLibrary();
-        throw;
-    }
-    ShowLibrary();
+    TakeLibrary([this] { return CreateImageLibrary(SaveDialog2.FileName); });
     if (!Images) ShowMessage(this, QStringLiteral("只能新建 .Data 或 .Wzl 文件 ！！！"));
 }
 

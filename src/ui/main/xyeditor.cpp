@@ -4,7 +4,6 @@
 #include "ui/main/fonts.h"
 #include "ui/main/radiogroup.h"
 
-#include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -18,13 +17,10 @@ namespace velka::ui {
 
 namespace {
 
+// Its maximum follows the library (SetMaxIndex).
 QSpinBox* RangeSpinEdit(const QString& Name, QWidget* Parent)
 {
-    auto* Spin = new QSpinBox(Parent);
-    Spin->setObjectName(Name);
-    Spin->setRange(0, 0);
-    Spin->setValue(0);
-    Spin->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QSpinBox* Spin = RightAlignedSpin(Name, 0, Parent);
     Spin->setMinimumWidth(90);
     return Spin;
 }
@@ -56,18 +52,16 @@ TuFrmXYEditor::TuFrmXYEditor(QWidget* Parent) : QDialog(Parent)
     Range->addWidget(lbl2, 1, 0);
     Range->addWidget(se_End, 1, 1);
 
-    auto* Offsets = new QGroupBox(QStringLiteral("坐标"), this);
-    auto* Form = new QFormLayout(Offsets);
-    EditX = RightAlignedEdit(QStringLiteral("EditX"), QString(), Offsets);
-    EditY = RightAlignedEdit(QStringLiteral("EditY"), QString(), Offsets);
-    Form->addRow(QStringLiteral("X:"), EditX);
-    Form->addRow(QStringLiteral("Y:"), EditY);
+    const TEditPairGroup Offsets =
+        MakeEditPairGroup(QStringLiteral("坐标"), QStringLiteral("X:"), QStringLiteral("Y:"), QString(), this);
+    EditX = Offsets.EditX;
+    EditY = Offsets.EditY;
 
     auto* Row = new QHBoxLayout;
     Row->addWidget(rg_XYEditor);
     auto* Right = new QVBoxLayout;
     Right->addWidget(grp_ImageNumber);
-    Right->addWidget(Offsets);
+    Right->addWidget(Offsets.Group);
     Row->addLayout(Right);
     Layout->addLayout(Row);
 
