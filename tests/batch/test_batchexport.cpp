@@ -1,8 +1,8 @@
 // Batch export runs, and round trips through a picture folder.
 #include "batch/batchexport.h"
 #include "batch/batchimport.h"
-#include "batchfixtures.h"
 #include "library/picturefile.h"
+#include "support/libraryfixtures.h"
 #include "support/tempdir.h"
 #include "support/wzlfiles.h"
 
@@ -132,13 +132,7 @@ TEST_F(BatchExportTest, StopRequestEndsTheRun)
 TEST_F(BatchExportTest, DamagedImageIsReported)
 {
     // Entry 1 announces a 4 x 2 16-bit image whose payload is no zlib stream.
-    TWzlBuilder Data;
-    const int32_t Good = Data.Add(CompressedEntry(5, 4, 2, std::vector<uint8_t>(16, 9), 1, 1));
-    const int32_t Broken = Data.Add(TWzlEntry{5, 0, 4, 2, 0, 0, 5, {1, 2, 3, 4, 5}});
-    Data.Bytes().PutU32At(44, 2);
-    Temp.Write(QStringLiteral("d.wzl"), Data.Data());
-    Temp.Write(QStringLiteral("d.wzx"), WzxBytes({Good, Broken}));
-    auto Library = OpenLibraryFile(Temp.File(QStringLiteral("d.wzl")));
+    auto Library = OpenLibraryFile(WriteDamagedWzl(Temp));
     const TBatchExportResult Result = BatchExport(*Library, {Out(), 0, 1});
     ASSERT_EQ(Result.Failures.size(), 1u);
     EXPECT_EQ(Result.Failures[0].Number, 1);

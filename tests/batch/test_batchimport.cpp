@@ -1,9 +1,9 @@
 // Batch import runs on small WZL and DATA libraries, for every content and mode.
 #include "batch/batchimport.h"
 #include "batch/placement.h"
-#include "batchfixtures.h"
+#include "support/libraryfixtures.h"
 #include "support/tempdir.h"
-#include "wilwriter.h"
+#include "support/wilwriter.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,11 +1,11 @@
 // The converter: single files, folder runs, offsets by source kind, overwrite answers,
 // failures, and the parallel encoding giving the bytes of the sequential run.
 #include "batch/converter.h"
-#include "batchfixtures.h"
 #include "library/packageimages.h"
+#include "support/libraryfixtures.h"
 #include "support/tempdir.h"
+#include "support/wilwriter.h"
 #include "support/wzlfiles.h"
-#include "wilwriter.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -266,13 +266,7 @@ TEST_F(ConverterTest, ProtectedDataSourceNeedsItsPassword)
 
 TEST_F(ConverterTest, DamagedSourceImagesAreListed)
 {
-    TWzlBuilder Data;
-    const int32_t Good = Data.Add(CompressedEntry(5, 4, 2, std::vector<uint8_t>(16, 9), 1, 1));
-    const int32_t Broken = Data.Add(TWzlEntry{5, 0, 4, 2, 3, 3, 5, {1, 2, 3, 4, 5}});
-    Data.Bytes().PutU32At(44, 2);
-    Temp.Write(QStringLiteral("d.wzl"), Data.Data());
-    Temp.Write(QStringLiteral("d.wzx"), WzxBytes({Good, Broken}));
-    const TConvertFileResult Result = ConvertLibrary(Temp.File(QStringLiteral("d.wzl")), Temp.File(QStringLiteral("d.data")),
+    const TConvertFileResult Result = ConvertLibrary(WriteDamagedWzl(Temp), Temp.File(QStringLiteral("d.data")),
                                                      Options(TConversion::WzlToData), Callbacks());
     EXPECT_FALSE(Result.Ok());
     EXPECT_EQ(Result.Status, TConvertFileResult::TStatus::Converted);

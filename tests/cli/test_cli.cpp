@@ -1,10 +1,10 @@
 // velka-tool through its real binary: exit codes, output formats, errors.
 #include "batch/placement.h"
 #include "library/packageimages.h"
+#include "support/libraryfixtures.h"
 #include "support/tempdir.h"
+#include "support/wilwriter.h"
 #include "support/wzlfiles.h"
-#include "../batch/batchfixtures.h"
-#include "../batch/wilwriter.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -324,20 +324,15 @@ TEST_F(CliTest, VerifyReportsDamagedEntries)
     EXPECT_EQ(Clean.Exit, 0);
     EXPECT_EQ(Clean.Out, QStringLiteral("3 images checked, 0 damaged\n"));
 
-    TWzlBuilder Data;
-    const int32_t Good = Data.Add(CompressedEntry(5, 4, 2, std::vector<uint8_t>(16, 9), 1, 1));
-    const int32_t Broken = Data.Add(TWzlEntry{5, 0, 4, 2, 3, 3, 5, {1, 2, 3, 4, 5}});
-    Data.Bytes().PutU32At(44, 2);
-    Temp.Write(QStringLiteral("d.wzl"), Data.Data());
-    Temp.Write(QStringLiteral("d.wzx"), WzxBytes({Good, Broken}));
-    const TRun Damaged = RunTool({QStringLiteral("verify"), Temp.File(QStringLiteral("d.wzl"))});
+    const QString DamagedLibrary = WriteDamagedWzl(Temp);
+    const TRun Damaged = RunTool({QStringLiteral("verify"), DamagedLibrary});
     EXPECT_EQ(Damaged.Exit, 1);
     EXPECT_TRUE(Damaged.Out.startsWith(QStringLiteral("1: damaged: "))) << Damaged.Out.toStdString();
     EXPECT_TRUE(Damaged.Out.endsWith(QStringLiteral("2 images checked, 1 damaged\n")));
-    const TRun List = RunTool({QStringLiteral("list"), Temp.File(QStringLiteral("d.wzl"))});
+    const TRun List = RunTool({QStringLiteral("list"), DamagedLibrary});
     EXPECT_EQ(List.Exit, 1);
     EXPECT_TRUE(List.Out.endsWith(QStringLiteral("\tdamaged\n")));
-    const TRun Export = RunTool({QStringLiteral("export"), Temp.File(QStringLiteral("d.wzl")), Temp.File(QStringLiteral("x"))});
+    const TRun Export = RunTool({QStringLiteral("export"), DamagedLibrary, Temp.File(QStringLiteral("x"))});
     EXPECT_EQ(Export.Exit, 1);
     EXPECT_TRUE(Export.Err.contains(QStringLiteral("image 1"))) << Export.Err.toStdString();
 }

@@ -98,6 +98,18 @@ inline std::vector<uint8_t> WzxBytes(const std::vector<int32_t>& Positions, std:
     return Bytes.Take();
 }
 
+// d.wzl and d.wzx in Temp: image 0 a good 4 x 2 16-bit picture at (1, 1); image 1 announces a
+// 4 x 2 picture at (3, 3) whose payload is no zlib stream. Returns the data file's path.
+inline QString WriteDamagedWzl(const TTempDir& Temp)
+{
+    TWzlBuilder Data;
+    const int32_t Good = Data.Add(CompressedEntry(5, 4, 2, std::vector<uint8_t>(16, 9), 1, 1));
+    const int32_t Broken = Data.Add(TWzlEntry{5, 0, 4, 2, 3, 3, 5, {1, 2, 3, 4, 5}});
+    Data.Bytes().PutU32At(44, 2);
+    Temp.Write("d.wzx", WzxBytes({Good, Broken}));
+    return Temp.Write("d.wzl", Data.Data());
+}
+
 // A Bits-deep bitmap whose picture bytes (not the row padding, which stays 0) follow a pattern
 // unique to Seed; 8-bit bitmaps carry DefaultPalette as the WZL reader builds them.
 inline std::unique_ptr<TDIB> PatternDIB(int Bits, int Width, int Height, uint8_t Seed)

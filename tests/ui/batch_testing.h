@@ -1,11 +1,12 @@
 #pragma once
-// Shared pieces of the batch dialog tests: the application object, fixture libraries and
-// pictures written with the core's own writers, answered message boxes and pickers, and
-// waiting for a run to end.
+// Shared pieces of the batch dialog tests: fixture libraries and pictures written with the
+// core's own writers, answered message boxes and pickers, and waiting for a run to end.
 
 #include "library/dib.h"
 #include "library/pngobject.h"
 #include "library/wmimages.h"
+#include "support/libraryfixtures.h"
+#include "support/uitesting.h"
 #include "ui/batch/batchdialog.h"
 #include "ui/batch/batchjob.h"
 #include "ui/batch/batchpickers.h"
@@ -29,15 +30,6 @@
 #include <vector>
 
 namespace velka::test {
-
-inline QApplication& BatchTestApp()
-{
-    static int Argc = 1;
-    static char Name[] = "batch-dialog-tests";
-    static char* Argv[] = {Name, nullptr};
-    static auto* App = new QApplication(Argc, Argv);  // lives until the process ends
-    return *App;
-}
 
 // One image of a fixture library: a Width x Height bitmap (or PNG picture) of one colour, or
 // an empty image when Width is 0.
@@ -91,15 +83,6 @@ inline std::unique_ptr<TWMImages> MakeNumberedLibrary(const QString& FileName, i
     for (int I = 0; I < Count; ++I)
         Images.push_back({10 + I, 4, I, -I});
     return MakeLibrary(FileName, Images);
-}
-
-inline std::unique_ptr<TWMImages> Reopen(const QString& FileName)
-{
-    std::unique_ptr<TWMImages> Library = OpenImageLibrary(FileName, true);
-    EXPECT_TRUE(Library) << FileName.toStdString();
-    if (Library)
-        Library->Initialize();
-    return Library;
 }
 
 struct TStoredImage {
@@ -158,7 +141,7 @@ class TAnsweredDialogs {
 public:
     TAnsweredDialogs()
     {
-        BatchTestApp();
+        TestApplication();
         ui::SetMessageSeamForTesting({[this](const QString& Text) { Messages.push_back(Text); },
                                       [this](const QString& Text) {
                                           Questions.push_back(Text);
@@ -238,13 +221,6 @@ inline bool RunAndWait(ui::TBatchDialog& Dialog, QAbstractButton* Button)
     QSignalSpy Finished(&Dialog, &ui::TBatchDialog::RunFinished);
     Button->click();
     return Finished.count() > 0 || Finished.wait(30000);
-}
-
-inline void SaveScreenshot(QWidget& Widget, const QString& Name)
-{
-    QDir().mkpath(QStringLiteral(VELKA_SCREENSHOT_DIR));
-    const QString FileName = QStringLiteral(VELKA_SCREENSHOT_DIR "/") + Name + QStringLiteral(".png");
-    EXPECT_TRUE(Widget.grab().save(FileName)) << FileName.toStdString();
 }
 
 template <typename T>

@@ -1,12 +1,14 @@
 #pragma once
-// Shared pieces of the main window and dialog tests: the application object, fixture libraries
-// of every format, picture files, message recording, driving modal dialogs and screenshots.
+// Shared pieces of the main window and dialog tests: fixture libraries of every format, picture
+// files, message recording and driving modal dialogs.
 
-#include "batch/wilwriter.h"
 #include "library/dib.h"
 #include "library/pngobject.h"
 #include "library/wmimages.h"
+#include "support/libraryfixtures.h"
 #include "support/tempdir.h"
+#include "support/uitesting.h"
+#include "support/wilwriter.h"
 #include "ui/main/messagebox.h"
 #include "ui/main/pixlooker.h"
 
@@ -24,15 +26,6 @@
 #include <vector>
 
 namespace velka::test {
-
-inline QApplication& MainTestApp()
-{
-    static int Argc = 1;
-    static char Name[] = "main-window-tests";
-    static char* Argv[] = {Name, nullptr};
-    static auto* App = new QApplication(Argc, Argv);  // lives until the process ends
-    return *App;
-}
 
 // One image of a fixture library: a Width x Height picture of one colour, or an empty image
 // when Width is 0.
@@ -100,16 +93,6 @@ inline void WriteWilLibrary(const QString& FileName, int Count)
     ASSERT_TRUE(Writer.Write(FileName));
 }
 
-inline std::unique_ptr<TWMImages> ReopenLibrary(const QString& FileName, const QString& Password = QString())
-{
-    std::unique_ptr<TWMImages> Library = OpenImageLibrary(FileName, true);
-    EXPECT_TRUE(Library) << FileName.toStdString();
-    if (!Library) return nullptr;
-    Library->OnPassword = [Password](TWMImages&, QString& Entered) { Entered = Password; };
-    Library->Initialize();
-    return Library;
-}
-
 struct TInfo {
     int W = 0, H = 0, X = 0, Y = 0;
     bool operator==(const TInfo&) const = default;
@@ -167,17 +150,6 @@ auto WithModal(const std::function<void(TDialog&)>& Drive, TStart Start)
     auto Result = Start();
     EXPECT_TRUE(Driven) << "the modal dialog was never shown";
     return Result;
-}
-
-inline QString ScreenshotPath(const QString& Name)
-{
-    QDir().mkpath(QStringLiteral(VELKA_SCREENSHOT_DIR));
-    return QStringLiteral(VELKA_SCREENSHOT_DIR "/") + Name + QStringLiteral(".png");
-}
-
-inline void SaveScreenshot(QWidget& Widget, const QString& Name)
-{
-    EXPECT_TRUE(Widget.grab().save(ScreenshotPath(Name))) << Name.toStdString();
 }
 
 }  // namespace velka::test

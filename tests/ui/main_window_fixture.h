@@ -16,7 +16,7 @@ protected:
     void SetUp() override
     {
         TempDirTest::SetUp();
-        MainTestApp();
+        TestApplication();
         Window = std::make_unique<ui::TuPixlooker>();
         // A test that reaches a dialog it did not answer fails instead of hanging.
         ui::TPixlookerRunners& R = Window->Runners;

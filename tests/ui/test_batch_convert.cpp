@@ -2,10 +2,9 @@
 
 #include "batch_testing.h"
 
-#include "../batch/wilwriter.h"
-
 #include "batch/filelists.h"
 #include "support/tempdir.h"
+#include "support/wilwriter.h"
 #include "ui/batch/convertdialog.h"
 #include "ui/main/radiogroup.h"
 
@@ -85,7 +84,7 @@ TEST_F(BatchConvertTest, OneFileBecomesANewLibraryWithEveryImageAndOffset)
     EXPECT_TRUE(Answers.Questions.empty());
     EXPECT_TRUE(Dialog->isVisible()) << "the converter stays open after a run";
     EXPECT_TRUE(LogLines(*Dialog).isEmpty());
-    std::unique_ptr<TWMImages> Result = Reopen(Target);
+    std::unique_ptr<TWMImages> Result = OpenLibraryFile(Target);
     ASSERT_EQ(Result->ImageCount, 4);
     EXPECT_EQ(Stored(*Result, 0), (TStoredImage{6, 5, -20, -30, 0}));
     EXPECT_EQ(Stored(*Result, 1), TStoredImage{});
@@ -124,7 +123,7 @@ TEST_F(BatchConvertTest, TheImageBarMovesDuringASingleFileRun)
     }
     EXPECT_EQ(Answers.Messages, std::vector<QString>{QStringLiteral("转换成功 ！！！")});
     EXPECT_EQ(Bar->value(), 6);
-    EXPECT_EQ(Reopen(Temp.File(QStringLiteral("Many.DATA")))->ImageCount, 6);
+    EXPECT_EQ(OpenLibraryFile(Temp.File(QStringLiteral("Many.DATA")))->ImageCount, 6);
 }
 
 TEST_F(BatchConvertTest, AFolderRunConvertsTheListedFilesAndLogsEachPair)
@@ -158,8 +157,8 @@ TEST_F(BatchConvertTest, AFolderRunConvertsTheListedFilesAndLogsEachPair)
         Expected << Source + QStringLiteral(" -> ") + Out + QLatin1Char('/') + ExtractNameBeforeExt(Source) +
                         QStringLiteral(".DATA");
     EXPECT_EQ(LogLines(*Dialog), Expected) << "the log is cleared and gets one line per file";
-    EXPECT_EQ(Reopen(Out + QStringLiteral("/Hum.DATA"))->ImageCount, 4);
-    EXPECT_EQ(Stored(*Reopen(Out + QStringLiteral("/Hair.DATA")), 0), (TStoredImage{2, 2, 1, 2, 0}));
+    EXPECT_EQ(OpenLibraryFile(Out + QStringLiteral("/Hum.DATA"))->ImageCount, 4);
+    EXPECT_EQ(Stored(*OpenLibraryFile(Out + QStringLiteral("/Hair.DATA")), 0), (TStoredImage{2, 2, 1, 2, 0}));
     auto* Files = Find<QProgressBar>(*Dialog, "ProgressBar1");
     EXPECT_EQ(Files->maximum(), 2);
     EXPECT_EQ(Files->value(), 2);
@@ -197,11 +196,11 @@ TEST_F(BatchConvertTest, AWilFolderListedOnceConvertsByTheTypeSelectedAtTheRun)
 
     EXPECT_EQ(Answers.Messages, std::vector<QString>{QStringLiteral("转换成功 ！！！")});
     EXPECT_EQ(LogLines(*Dialog).filter(QStringLiteral(" -> ")).size(), 2);
-    std::unique_ptr<TWMImages> Hum = Reopen(Out + QStringLiteral("/Hum.WZL"));
+    std::unique_ptr<TWMImages> Hum = OpenLibraryFile(Out + QStringLiteral("/Hum.WZL"));
     ASSERT_EQ(Hum->ImageCount, 3);
     for (int I = 0; I < 3; ++I)
         EXPECT_EQ(Stored(*Hum, I), (TStoredImage{2 + I, 3, I - 20, -30 - I, 0})) << I;
-    EXPECT_EQ(Reopen(Out + QStringLiteral("/Hair.WZL"))->ImageCount, 2);
+    EXPECT_EQ(OpenLibraryFile(Out + QStringLiteral("/Hair.WZL"))->ImageCount, 2);
     EXPECT_FALSE(QFileInfo::exists(Out + QStringLiteral("/Other.WZL")));
 }
 
@@ -226,7 +225,7 @@ TEST_F(BatchConvertTest, AnExistingTargetIsReplacedOnlyWhenTheUserSaysOk)
     ASSERT_TRUE(Run());
     EXPECT_EQ(Answers.Questions.size(), 2u);
     EXPECT_EQ(Answers.Messages.back(), QStringLiteral("转换成功 ！！！"));
-    EXPECT_EQ(Reopen(Target)->ImageCount, 4);
+    EXPECT_EQ(OpenLibraryFile(Target)->ImageCount, 4);
 }
 
 TEST_F(BatchConvertTest, EqualPathsAreRefusedWithoutARun)
@@ -284,8 +283,8 @@ TEST_F(BatchConvertTest, FailedFilesAreLoggedByNameAndCountedInTheMessage)
         ASSERT_NE(Line, Log.end()) << Failed.toStdString() << "\n" << Log.join(QLatin1Char('\n')).toStdString();
         EXPECT_GT(Line->size(), QStringLiteral("effor ").size() + Failed.size() + 4) << "with a reason";
     }
-    EXPECT_EQ(Reopen(Out + QStringLiteral("/good.DATA"))->ImageCount, 4);
-    std::unique_ptr<TWMImages> Partly = Reopen(Out + QStringLiteral("/damaged.DATA"));
+    EXPECT_EQ(OpenLibraryFile(Out + QStringLiteral("/good.DATA"))->ImageCount, 4);
+    std::unique_ptr<TWMImages> Partly = OpenLibraryFile(Out + QStringLiteral("/damaged.DATA"));
     ASSERT_EQ(Partly->ImageCount, 2) << "the damaged image goes over as an empty one";
     EXPECT_EQ(Stored(*Partly, 1), (TStoredImage{4, 4, 2, 2, 0}));
 }
@@ -419,7 +418,7 @@ TEST_F(BatchConvertTest, WhileAQuestionHoldsTheRunTheDialogCannotBeClosedAndShow
     EXPECT_EQ(Finished.count(), 1);
     EXPECT_EQ(Answers.Questions.size(), 1u);
     EXPECT_EQ(Answers.Messages, std::vector<QString>{QStringLiteral("转换成功 ！！！")});
-    EXPECT_EQ(Reopen(Second)->ImageCount, 4);
+    EXPECT_EQ(OpenLibraryFile(Second)->ImageCount, 4);
 }
 
 }  // namespace

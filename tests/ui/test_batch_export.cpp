@@ -124,7 +124,7 @@ TEST_F(BatchExportTest, ExportThenOverwriteImportGivesEveryImageBackItsOffsetAnd
     ASSERT_TRUE(RunAndWait(Import, Find<QPushButton>(Import, "BitBtnOK")));
     EXPECT_EQ(Answers.Messages.back(), QStringLiteral("图片导入成功 ！！！"));
 
-    std::unique_ptr<TWMImages> Result = Reopen(FileName);
+    std::unique_ptr<TWMImages> Result = OpenLibraryFile(FileName);
     ASSERT_EQ(Result->ImageCount, 3);
     EXPECT_EQ(Stored(*Result, 0), (TStoredImage{6, 5, 3, -4, 0}));
     EXPECT_EQ(Stored(*Result, 1).Width, 0) << "the 1 x 1 picture of the empty image comes back empty";

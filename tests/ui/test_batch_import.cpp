@@ -27,7 +27,7 @@ using ui::TuFrmInputMany;
 // where every image went (0 marks an empty image).
 std::vector<int> StoredWidths(const QString& FileName)
 {
-    std::unique_ptr<TWMImages> Library = Reopen(FileName);
+    std::unique_ptr<TWMImages> Library = OpenLibraryFile(FileName);
     std::vector<int> Widths;
     for (int I = 0; Library && I < Library->ImageCount; ++I)
         Widths.push_back(Stored(*Library, I).Width);
@@ -189,7 +189,7 @@ TEST_F(BatchImportTest, OffsetsComeFromPlacementFilesOrTheCommonOffsetText)
             Find<QLineEdit>(*Dialog, "EditXY")->setText(QString::fromLatin1(Case.OffsetText));
         }
         ASSERT_TRUE(Run(*Dialog));
-        std::unique_ptr<TWMImages> Result = Reopen(FileName);
+        std::unique_ptr<TWMImages> Result = OpenLibraryFile(FileName);
         ASSERT_EQ(Result->ImageCount, 1);
         EXPECT_EQ(Stored(*Result, 0), Case.ExpectedBmp);
     }
@@ -207,7 +207,7 @@ TEST_F(BatchImportTest, PngKeepsFlagTwoInADataLibraryWhileABitmapTakesThePlaceme
     auto Dialog = OpenDialog(*Library, 0, 0, QStringLiteral("0"), QStringLiteral("-1"));
     ASSERT_TRUE(Run(*Dialog));
 
-    std::unique_ptr<TWMImages> Result = Reopen(FileName);
+    std::unique_ptr<TWMImages> Result = OpenLibraryFile(FileName);
     ASSERT_EQ(Result->ImageCount, 2);
     EXPECT_EQ(Stored(*Result, 0), (TStoredImage{4, 3, -3, 4, 2}));
     EXPECT_EQ(Result->GetImageKind(0), 2);

@@ -50,7 +50,7 @@ protected:
     void SetUp() override
     {
         TempDirTest::SetUp();
-        MainTestApp();
+        TestApplication();
     }
 
     TMessageLog Log;
@@ -137,12 +137,12 @@ TEST_F(DialogTest, DeleteClampsTheRangeBeforeDeleting)
         Log.Messages.clear();
         const QString Path = Temp.File(QStringLiteral("d%1.wzl").arg(Run++));
         WriteLibrary(Path, NumberedImages(10));
-        std::unique_ptr<TWMImages> Library = ReopenLibrary(Path);
+        std::unique_ptr<TWMImages> Library = OpenLibraryFile(Path);
         RunDelete(*Library, QString::fromUtf8(Case.First), QString::fromUtf8(Case.Last), TuFrmDelImages::Delete,
                   Run == 1);
         EXPECT_EQ(Log.Messages, QStringList{QStringLiteral("图片删除成功 ！！！")});
         ASSERT_EQ(Library->ImageCount, int(Case.Left.size()));
-        std::unique_ptr<TWMImages> Stored = ReopenLibrary(Path);
+        std::unique_ptr<TWMImages> Stored = OpenLibraryFile(Path);
         for (size_t I = 0; I < Case.Left.size(); ++I) EXPECT_EQ(InfoOf(*Stored, int(I)).W, 10 + Case.Left[I]);
     }
 }
@@ -151,10 +151,10 @@ TEST_F(DialogTest, BlankKeepsTheNumbering)
 {
     const QString Path = Temp.File("b.data");
     WriteLibrary(Path, NumberedImages(10));
-    std::unique_ptr<TWMImages> Library = ReopenLibrary(Path);
+    std::unique_ptr<TWMImages> Library = OpenLibraryFile(Path);
     RunDelete(*Library, QStringLiteral("3"), QStringLiteral("5"), TuFrmDelImages::Blank);
     EXPECT_EQ(Log.Messages, QStringList{QStringLiteral("图片删除成功 ！！！")});
-    std::unique_ptr<TWMImages> Stored = ReopenLibrary(Path);
+    std::unique_ptr<TWMImages> Stored = OpenLibraryFile(Path);
     EXPECT_EQ(Stored->ImageCount, 10);
     for (int I : {3, 4, 5}) EXPECT_EQ(Stored->PositionOf(I), 0) << I;
     EXPECT_EQ(InfoOf(*Stored, 6).W, 16);
@@ -164,7 +164,7 @@ TEST_F(DialogTest, DeleteOnAnEmptyLibraryClosesWithoutDoingAnything)
 {
     const QString Path = Temp.File("e.wzl");
     WriteLibrary(Path, {});
-    std::unique_ptr<TWMImages> Library = ReopenLibrary(Path);
+    std::unique_ptr<TWMImages> Library = OpenLibraryFile(Path);
     RunDelete(*Library, QStringLiteral("0"), QStringLiteral("4"), TuFrmDelImages::Delete);
     EXPECT_TRUE(Log.Messages.isEmpty());
     EXPECT_EQ(Library->ImageCount, 0);
@@ -173,7 +173,7 @@ TEST_F(DialogTest, DeleteOnAnEmptyLibraryClosesWithoutDoingAnything)
 TEST_F(DialogTest, DeleteRefusedByTheLibraryReportsFailureAndStaysOpenOnErrors)
 {
     WriteWilLibrary(Temp.File("r.wil"), 6);
-    std::unique_ptr<TWMImages> Wil = ReopenLibrary(Temp.File("r.wil"));
+    std::unique_ptr<TWMImages> Wil = OpenLibraryFile(Temp.File("r.wil"));
     RunDelete(*Wil, QStringLiteral("0"), QStringLiteral("1"), TuFrmDelImages::Delete);
     EXPECT_EQ(Log.Messages, QStringList{QStringLiteral("图片删除失败 ！！！")});
 }
@@ -183,7 +183,7 @@ TEST_F(DialogTest, DeleteThatFailsToSaveSaysWhyAndStaysOpen)
     QDir(Temp.Path()).mkdir(QStringLiteral("gone"));
     const QString Path = Temp.File("gone/lib.wzl");
     WriteLibrary(Path, NumberedImages(6));
-    std::unique_ptr<TWMImages> Library = ReopenLibrary(Path);
+    std::unique_ptr<TWMImages> Library = OpenLibraryFile(Path);
     ASSERT_TRUE(QDir(Temp.File("gone")).removeRecursively());  // the open library can no longer be saved
     WithModal<TuFrmDelImages>(
         [&](TuFrmDelImages& Dialog) {

@@ -90,7 +90,7 @@ TEST_F(CommandTest, ImportAppendsABitmapAndSaves)
     EXPECT_EQ(Library()->ImageCount, 11);
     EXPECT_EQ(Window->DrawGrid->RowCount(), 2);
     EXPECT_FALSE(Window->Busy);
-    EXPECT_EQ(InfoOf(*ReopenLibrary(LibraryPath), 10), (TInfo{33, 21, 5, -7}));
+    EXPECT_EQ(InfoOf(*OpenLibraryFile(LibraryPath), 10), (TInfo{33, 21, 5, -7}));
 }
 
 TEST_F(CommandTest, ImportReplacesOrInsertsAtTheCurrentCell)
@@ -113,7 +113,7 @@ TEST_F(CommandTest, ImportReplacesOrInsertsAtTheCurrentCell)
         AnswerImageInput(1, 2, Case.Mode);
         Window->BtnImport->trigger();
         EXPECT_EQ(Log.Messages, QStringList{ImportOk});
-        std::unique_ptr<TWMImages> Stored = ReopenLibrary(LibraryPath);
+        std::unique_ptr<TWMImages> Stored = OpenLibraryFile(LibraryPath);
         EXPECT_EQ(Stored->ImageCount, Case.Count);
         EXPECT_EQ(InfoOf(*Stored, 3), Case.AtThree);
         EXPECT_EQ(InfoOf(*Stored, 4), Case.AtFour);
@@ -161,7 +161,7 @@ TEST_F(CommandTest, ImportsThatCannotHappenSayWhyAndChangeNothing)
         EXPECT_EQ(Library()->ImageCount, 4);
         EXPECT_FALSE(Window->Busy);
     }
-    EXPECT_EQ(ReopenLibrary(LibraryPath)->ImageCount, 4);
+    EXPECT_EQ(OpenLibraryFile(LibraryPath)->ImageCount, 4);
 }
 
 TEST_F(CommandTest, CancelledImportChangesNothingAndSaysNothing)
@@ -268,7 +268,7 @@ TEST_F(CommandTest, OffsetsOfOneImage)
     EXPECT_EQ(OffsetsGiven.EditX, QStringLiteral("3"));
     EXPECT_EQ(OffsetsGiven.EditY, QStringLiteral("-3"));
     EXPECT_EQ(Log.Messages, QStringList{QStringLiteral("图片坐标修改成功 ！！！")});
-    EXPECT_EQ(InfoOf(*ReopenLibrary(LibraryPath), 3), (TInfo{13, 4, 7, -8}));
+    EXPECT_EQ(InfoOf(*OpenLibraryFile(LibraryPath), 3), (TInfo{13, 4, 7, -8}));
     EXPECT_FALSE(Window->Busy);
 }
 
@@ -295,7 +295,7 @@ TEST_F(CommandTest, OffsetsOfARangeSetOrShifted)
         AnswerOffsets(Case.Mode, QString::fromUtf8(Case.X), QString::fromUtf8(Case.Y), Case.Start, Case.End);
         Window->BtnOffset->trigger();
         EXPECT_EQ(Log.Messages, QStringList{QStringLiteral("图片坐标批量修改成功 ！！！")});
-        std::unique_ptr<TWMImages> Stored = ReopenLibrary(LibraryPath);
+        std::unique_ptr<TWMImages> Stored = OpenLibraryFile(LibraryPath);
         for (int I = 0; I < 6; ++I) {
             const TInfo Info = InfoOf(*Stored, I);
             EXPECT_EQ(QPoint(Info.X, Info.Y), Case.Expected[I]) << "image " << I;
@@ -315,7 +315,7 @@ TEST_F(CommandTest, OffsetsThatAreNotNumbersChangeNothingAndSaySo)
         EXPECT_TRUE(Log.Messages[0].contains(QStringLiteral("12 "))) << Log.Messages[0].toStdString();
         EXPECT_FALSE(Window->Busy);
     }
-    std::unique_ptr<TWMImages> Stored = ReopenLibrary(LibraryPath);
+    std::unique_ptr<TWMImages> Stored = OpenLibraryFile(LibraryPath);
     for (int I = 0; I < 6; ++I) EXPECT_EQ(InfoOf(*Stored, I).X, I);
 }
 
@@ -329,7 +329,7 @@ TEST_F(CommandTest, OffsetEditorLeavesEmptyImagesAlone)
         AnswerOffsets(Mode, QStringLiteral("9"), QStringLiteral("9"), 0, 4);
         Window->BtnOffset->trigger();
     }
-    std::unique_ptr<TWMImages> Stored = ReopenLibrary(LibraryPath);
+    std::unique_ptr<TWMImages> Stored = OpenLibraryFile(LibraryPath);
     EXPECT_EQ(Stored->ImageCount, 5);
     EXPECT_EQ(Stored->PositionOf(2), 0);
     EXPECT_EQ(InfoOf(*Stored, 2), (TInfo{0, 0, 0, 0}));
@@ -342,7 +342,7 @@ TEST_F(CommandTest, OffsetEditorLeavesEmptyImagesAlone)
     Window->BtnOffset->trigger();
     ASSERT_EQ(Log.Messages.size(), 1);
     EXPECT_NE(Log.Messages[0], QStringLiteral("图片坐标修改成功 ！！！"));
-    EXPECT_EQ(ReopenLibrary(LibraryPath)->PositionOf(2), 0);
+    EXPECT_EQ(OpenLibraryFile(LibraryPath)->PositionOf(2), 0);
 }
 
 TEST_F(CommandTest, EditingCommandsDoNothingOnReadOnlyLibraries)

@@ -171,7 +171,7 @@ TEST_F(MainWindowTest, ProtectedDataAsksOnceAndOpensOnlyWithTheRightPassword)
     // A refused password is not an error.
     EXPECT_TRUE(Log.Messages.isEmpty()) << Log.Messages.join('|').toStdString();
     // Nothing was written to the file by the refused openings.
-    EXPECT_EQ(ReopenLibrary(Path, QStringLiteral("Secret"))->ImageCount, 12);
+    EXPECT_EQ(OpenLibraryFile(Path, QStringLiteral("Secret"))->ImageCount, 12);
 }
 
 TEST_F(MainWindowTest, UnopenableFilesLeaveNoLibraryAndSayWhy)

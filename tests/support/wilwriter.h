@@ -1,6 +1,6 @@
 #pragma once
-// Writes WIL/WIX library pairs byte by byte (the system only reads them), for the batch tests
-// and the benchmarks. Header-only and free of test-framework code.
+// Writes WIL/WIX library pairs byte by byte (the system only reads them), for the batch,
+// command-line and editor tests. Header-only and free of test-framework code.
 
 #include <QFile>
 #include <QString>

@@ -1,5 +1,6 @@
 #pragma once
-// Small libraries and picture folders for the batch tests, built with the core's own writers.
+// Small libraries and pictures for the tests above the core, built with the core's own writers,
+// and what a library shows of its images.
 
 #include "library/dib.h"
 #include "library/pngobject.h"
@@ -44,11 +45,14 @@ inline QImage PatternImage(int Width, int Height, int Seed)
     return Image;
 }
 
-inline std::unique_ptr<TWMImages> OpenLibraryFile(const QString& FileName)
+// Opens and initialises a library; Password answers a protected DATA library's question.
+inline std::unique_ptr<TWMImages> OpenLibraryFile(const QString& FileName, const QString& Password = QString())
 {
     std::unique_ptr<TWMImages> Library = OpenImageLibrary(FileName, true);
     EXPECT_TRUE(Library) << FileName.toStdString();
-    if (Library) Library->Initialize();
+    if (!Library) return nullptr;
+    Library->OnPassword = [Password](TWMImages&, QString& Entered) { Entered = Password; };
+    Library->Initialize();
     return Library;
 }
 
