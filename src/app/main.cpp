@@ -17,16 +17,17 @@ void PrintUsage(std::FILE* To) { std::fputs("usage: velka-editor [LIBRARY]\n", T
 
 int main(int argc, char** argv)
 {
-    // The usage is answered before the application needs a display.
-    if (argc > 2) {
-        PrintUsage(stderr);
-        return 2;
-    }
+    // The help is answered before the application needs a display.
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         PrintUsage(stdout);
         return 0;
     }
     velka::ui::TVelkaApplication App(argc, argv);
+    // Counted only now: the application has taken its own options (-style, -platform, ...) out.
+    if (App.arguments().size() > 2) {
+        PrintUsage(stderr);
+        return 2;
+    }
     // Qt's own dialogs speak Chinese too when its translations are installed.
     QTranslator QtTexts;
     if (QtTexts.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

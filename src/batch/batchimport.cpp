@@ -7,6 +7,7 @@
 #include "library/picturefile.h"
 #include "library/wmimages.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -95,6 +96,7 @@ private:
         Result_.Total = static_cast<int>(std::max<int64_t>(0, Total));
         ReportProgress(Progress_, 0, Result_.Total);
         if (Result_.Total == 0) return;
+        if (!CheckStorable(Pictures)) return;
         RunAndSave([&] {
             Library_.BeforeSave();
             int32_t Number = Start_;
@@ -111,15 +113,63 @@ private:
         ReportProgress(Progress_, Result_.Imported, Result_.Total);
     }
 
+    std::unique_ptr<TGraphic> LoadPicture(const QString& Name, uint8_t& Kind) const
+    {
+        std::unique_ptr<TGraphic> Picture = LoadPictureFile(Name, Kind);
+        PrepareForLibrary(Picture, Options_.OneByOneAsEmpty);
+        return Picture;
+    }
+
+    // Only PNG pictures may be refused by a library, so only they are decoded ahead of the run;
+    // the first one the library takes shows that it takes them all.
+    bool CheckStorable(const QStringList& Pictures)
+    {
+        if (Options_.Content == TImportContent::Offsets) return true;
+        for (int K = 0; K < Result_.Total; ++K) {
+            if (!HasPngSignature(Pictures[K])) continue;
+            uint8_t Kind = 0;
+            std::unique_ptr<TGraphic> Picture;
+            try {
+                Picture = LoadPicture(Pictures[K], Kind);
+            } catch (const std::exception&) {
+                continue;  // the run reports it at its place
+            }
+            if (!Picture || Picture->Empty()) continue;
+            if (Library_.CanStore(Picture.get())) return true;
+            Refused(NotStorable(Kind));
+            Result_.FailedPicture = Pictures[K];
+            Result_.FailedIndex = K;
+            return false;
+        }
+        return true;
+    }
+
+    static bool HasPngSignature(const QString& Name)
+    {
+        static const QByteArray Signature("\x89PNG\r\n\x1a\n", 8);
+        QFile File(Name);
+        return File.open(QIODevice::ReadOnly) && File.read(Signature.size()) == Signature;
+    }
+
+    static QString NotStorable(uint8_t Kind)
+    {
+        return Kind == KindPNG ? QStringLiteral("a WZL library cannot hold PNG pictures")
+                               : QStringLiteral("the library cannot store this picture");
+    }
+
     void ImportPicture(const QString& Name, int32_t Number)
     {
         QPoint Offset = CommonOffset();
         uint8_t Flag = 0;
         std::unique_ptr<TGraphic> Picture;
-        if (Options_.Content != TImportContent::Offsets) Picture = LoadPictureFile(Name, Flag);
+        if (Options_.Content != TImportContent::Offsets) {
+            Picture = LoadPictureFile(Name, Flag);
+            if (!Picture) Result_.Undecodable.append(Name);
+            PrepareForLibrary(Picture, Options_.OneByOneAsEmpty);
+            if (Picture && !Library_.CanStore(Picture.get())) throw std::runtime_error(NotStorable(Flag).toStdString());
+        }
         if (Options_.Content != TImportContent::Pictures && Options_.OffsetsFromPlacementFiles)
             ReadPlacement(Name, Offset, Flag);
-        PrepareForLibrary(Picture, Options_.OneByOneAsEmpty);
         Store(Number, Picture.get(), Offset, Flag);
     }
 

@@ -6,6 +6,7 @@
 
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -58,10 +59,16 @@ struct TBatchImportResult {
     QString FailedPicture;  // the picture at which the run failed (empty when no picture was at fault)
     int FailedIndex = -1;   // the entry of the run's order (0-based) that failed, -1 when none
     QString Error;          // why it failed
+    // Pictures that could not be decoded: each went in as an empty image, keeping the numbering.
+    QStringList Undecodable;
     bool Ok() const { return Status == TStatus::Imported; }
+    // Ok, and every picture went in as itself.
+    bool Clean() const { return Ok() && Undecodable.isEmpty(); }
 };
 
-// Runs the import on an open, editable library. A run that fails or stops part-way saves the
+// Runs the import on an open, editable library. When the library cannot store one of the
+// listed pictures (a PNG picture in a WZL library) the run is refused before anything is
+// written, naming that picture. A run that fails or stops part-way saves the
 // entries handed over before it (so the files hold a consistent library: the first Imported
 // entries of the run) and reports the picture it failed at. Abandoning them instead is not an
 // option: a DATA library's appends overwrite its stored index until the next Save.

@@ -5,11 +5,14 @@
 #include "batch/filelists.h"
 #include "batch/librarypicture.h"
 #include "batch/targetfiles.h"
+#include "library/dib.h"
 
 #include <QFileInfo>
 
 #include <cstring>
 #include <exception>
+#include <stdexcept>
+#include <string>
 
 namespace velka {
 
@@ -55,7 +58,8 @@ public:
             Fail(QString::fromUtf8(Error.what()));
         }
         Source_.reset();
-        if (Result_.Status == TConvertFileResult::TStatus::Failed) Log(QStringLiteral("effor ") + Result_.Error);
+        if (Result_.Status == TConvertFileResult::TStatus::Failed)
+            Log(QStringLiteral("effor ") + Result_.Source + QStringLiteral(": ") + Result_.Error);
         return Result_;
     }
 
@@ -63,13 +67,13 @@ private:
     void Convert()
     {
         if (Result_.Source.compare(Result_.Target, Qt::CaseInsensitive) == 0)
-            return Fail(QStringLiteral("source and target are the same file: ") + Result_.Source);
-        if (!QFileInfo(Result_.Source).isFile()) return Fail(QStringLiteral("source file not found: ") + Result_.Source);
+            return Fail(QStringLiteral("source and target are the same file"));
+        if (!QFileInfo(Result_.Source).isFile()) return Fail(QStringLiteral("source file not found"));
         Source_ = OpenImageLibrary(Result_.Source, true);
-        if (!Source_) return Fail(QStringLiteral("not a library file: ") + Result_.Source);
+        if (!Source_) return Fail(QStringLiteral("not a library file"));
         if (Options_.OnPassword) Source_->OnPassword = Options_.OnPassword;
         Source_->Initialize();
-        if (!Source_->PasswordOK) return Fail(QStringLiteral("wrong password: ") + Result_.Source);
+        if (!Source_->PasswordOK) return Fail(QStringLiteral("wrong password"));
         const QString Extension = UpperExtension(Result_.Target);
         if (Extension != ExtensionOf(TLibraryKind::WZL) && Extension != ExtensionOf(TLibraryKind::DATA))
             return Fail(QStringLiteral("the target must be a .wzl or .data file: ") + Result_.Target);
@@ -123,7 +127,7 @@ private:
             }
             const bool CanDecode = Decoded < Count && Pool.Pending() < Window;
             if (CanDecode && Pool.HasFreeWorker()) {
-                SubmitDecoded(Pool, Decoded++);
+                SubmitDecoded(Pool, Target, Decoded++);
                 continue;
             }
             Pool.WaitForProgress(CanDecode);
@@ -131,7 +135,7 @@ private:
         return true;
     }
 
-    void SubmitDecoded(TEncodePool& Pool, int32_t Number)
+    void SubmitDecoded(TEncodePool& Pool, const TWMImages& Target, int32_t Number)
     {
         TDecodedImage Decoded = DecodeImage(*Source_, Number);
         if (!Decoded.Damage.isEmpty()) Damaged(Number, Decoded.Damage);
@@ -140,6 +144,12 @@ private:
         int32_t Y = 0;
         if (Picture) ReadDecodedOffset(Number, X, Y);
         PrepareForLibrary(Picture, true);
+        // Passing over a picture would renumber every later image: the file fails instead.
+        if (Picture && !Target.CanStore(Picture.get()))
+            throw std::runtime_error("image " + std::to_string(Number) +
+                                     (dynamic_cast<const TDIB*>(Picture.get())
+                                          ? std::string(": the target cannot store it")
+                                          : std::string(" is a PNG picture, which a WZL library cannot hold")));
         Pool.Submit(Number, std::move(Picture), X, Y, 0);
     }
 

@@ -48,7 +48,7 @@ struct TConverterCallbacks {
     TProgressCallback FileProgress;   // files of a folder run
     // Asked when the target exists; true replaces it, false skips this file.
     std::function<bool(const QString& Target)> ConfirmOverwrite;
-    // The log: "S -> T" per file of a folder run, "effor <reason>" per failure.
+    // The log: "S -> T" per file of a folder run, "effor <source>: <reason>" per failure.
     std::function<void(const QString& Line)> Log;
 };
 

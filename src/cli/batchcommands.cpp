@@ -166,6 +166,8 @@ int RunImport(const QStringList& Words, const TGlobalOptions& Options)
     if (!Args.Has("--end")) Import.EndNumber = Library->ImageCount - 1;
     TProgressLine Progress(Options, QStringLiteral("importing"));
     const TBatchImportResult Result = BatchImport(*Library, Import, Progress.Callback());
+    for (const QString& Picture : Result.Undecodable)
+        PrintError(Picture + QStringLiteral(": not a decodable BMP or PNG picture, imported as an empty image"));
     if (!Result.Ok()) {
         QString Message = Result.FailedPicture.isEmpty() ? QStringLiteral("import failed: ")
                                                          : QStringLiteral("import failed at %1: ").arg(Result.FailedPicture);
@@ -174,7 +176,7 @@ int RunImport(const QStringList& Words, const TGlobalOptions& Options)
         throw TFailure(Message);
     }
     PrintLine(QStringLiteral("imported %1 entries; the library has %2 images").arg(Result.Imported).arg(Library->ImageCount));
-    return 0;
+    return Result.Clean() ? 0 : 1;
 }
 
 int RunConvert(const QStringList& Words, const TGlobalOptions& Options)

@@ -50,15 +50,16 @@ const TCommand CommandTable[] = {
      "       offset LIB --range A:B --set X,Y\n"
      "       offset LIB --range A:B --add DX,DY",
      "Sets the offset of image N, sets one offset on the images A to B, or adds a delta to the\n"
-     "offsets of the images A to B.",
+     "offsets of the images A to B. Offsets lie in -32768..32767; empty images have none and are\n"
+     "skipped (an empty image N is an error).",
      RunOffset},
     {"password", "password LIB NEW",
-     "Sets the image password of a DATA library (at most 16 characters are kept); an empty NEW\n"
-     "removes the protection. Give the current password with --password.",
+     "Sets the image password of a DATA library: at most 16 bytes in GBK, GBK characters only;\n"
+     "an empty NEW removes the protection. Give the current password with --password.",
      RunPassword},
     {"verify", "verify LIB",
      "Decodes every image; prints one line per damaged entry and a summary. Exit status 1 when\n"
-     "any entry is damaged.",
+     "any entry is damaged or a WZL index is missing or short.",
      RunVerify},
 };
 

@@ -329,6 +329,59 @@ TEST_P(BatchImportTest, MissingOrEmptyFolder)
     EXPECT_EQ(Library->ImageCount, 1);
 }
 
+TEST_P(BatchImportTest, UndecodablePicturesBecomeEmptyImagesAndAreListed)
+{
+    auto Library = LibraryWith(1);
+    WriteNumberedPictures({1, 3});
+    const QString Broken = PictureFolder() + QStringLiteral("/2.bmp");
+    QFile File(Broken);
+    ASSERT_TRUE(File.open(QIODevice::WriteOnly));
+    File.write("BM this is not a bitmap");
+    File.close();
+    const TBatchImportResult Result = BatchImport(*Library, Options(TImportMode::Append));
+    EXPECT_TRUE(Result.Ok());
+    EXPECT_FALSE(Result.Clean());
+    EXPECT_EQ(Result.Undecodable, QStringList{Broken});
+    EXPECT_EQ(Tags(*OpenLibraryFile(LibraryName())), (TTags{"B0", "P1", "E", "P3"})) << "the numbering holds";
+}
+
+// A WZL library cannot hold PNG pictures: the run is refused before anything is written.
+TEST(BatchImportWzl, PngPictureRefusesTheWholeRunUpFront)
+{
+    struct TCase {
+        const char* What;
+        TImportMode Mode;
+    };
+    const TCase Cases[] = {{"append", TImportMode::Append}, {"insert", TImportMode::Insert},
+                           {"overwrite", TImportMode::Overwrite}};
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.What);
+        TTempDir Temp;
+        const QString Folder = Temp.File(QStringLiteral("in"));
+        ASSERT_TRUE(QDir().mkpath(Folder));
+        PatternBitmap(6, 4, 24, 1)->SaveToFile(Folder + QStringLiteral("/1.bmp"));
+        TPNGObject(PatternImage(5, 4, 2)).SaveToFile(Folder + QStringLiteral("/2.png"));
+        TPNGObject(PatternImage(1, 1, 3)).SaveToFile(Folder + QStringLiteral("/0.png"));  // 1 x 1: empty
+        PatternBitmap(7, 4, 24, 3)->SaveToFile(Folder + QStringLiteral("/3.bmp"));
+        const QString Name = Temp.File(QStringLiteral("x.wzl"));
+        auto Library = NewLibrary(Name);
+        Library->BeforeSave();
+        for (int K = 0; K < 4; ++K) AddUpright(*Library, PatternBitmap(3, 2, 16, K).get(), 0, 0);
+        Library->Save();
+        const std::vector<uint8_t> Before = ReadFileBytes(Name);
+        TBatchImportOptions Import;
+        Import.Folder = Folder;
+        Import.Mode = Case.Mode;
+        const TBatchImportResult Result = BatchImport(*Library, Import);
+        EXPECT_EQ(Result.Status, TBatchImportResult::TStatus::Failed);
+        EXPECT_EQ(Result.FailedPicture, Folder + QStringLiteral("/2.png"));
+        EXPECT_EQ(Result.Imported, 0);
+        EXPECT_TRUE(Result.Error.contains(QStringLiteral("PNG"))) << Result.Error.toStdString();
+        EXPECT_EQ(Library->ImageCount, 4);
+        EXPECT_EQ(ReadFileBytes(Name), Before);
+    }
+}
+
 TEST(BatchImportData, PngKeepsFlagTwoAndBitmapTakesThePlacementFlag)
 {
     TTempDir Temp;

@@ -235,6 +235,7 @@ TEST_F(ConverterTest, FailuresAreReportedAndLeaveNoTarget)
         {Source, Temp.File(QStringLiteral("f.bmp"))},
         {Source, Temp.File(QStringLiteral("F.WIL"))},
         {Source, Temp.File(QStringLiteral("no/such/folder/f.data"))},
+        {Temp.Write(QStringLiteral("junk.data"), {1, 2, 3, 4, 5}), Temp.File(QStringLiteral("j.wzl"))},
     };
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(Case.Target.toStdString());
@@ -244,8 +245,35 @@ TEST_F(ConverterTest, FailuresAreReportedAndLeaveNoTarget)
         EXPECT_FALSE(Result.Error.isEmpty());
         EXPECT_FALSE(QFileInfo::exists(Case.Target));
         ASSERT_EQ(Log.size(), 1u);
-        EXPECT_EQ(Log[0].rfind("effor ", 0), 0u) << Log[0];
+        const std::string Named = "effor " + Case.Source.toStdString() + ": ";
+        EXPECT_EQ(Log[0].rfind(Named, 0), 0u) << Log[0];
+        EXPECT_GT(Log[0].size(), Named.size()) << "with a reason";
     }
+}
+
+// A WZL target cannot hold PNG pictures: skipping one would renumber every later image, so the
+// file fails, is logged and leaves no target.
+TEST_F(ConverterTest, PngSourceImageFailsAWzlTargetAndIsLogged)
+{
+    const QString Source = Temp.File(QStringLiteral("m.data"));
+    auto Data = NewLibrary(Source);
+    Data->BeforeSave();
+    AddUpright(*Data, PatternBitmap(4, 3, 16, 1).get(), 0, 0);
+    TPNGObject Png(PatternImage(5, 4, 2));
+    ASSERT_TRUE(Data->AddImage(&Png, 0, 0, 2));
+    AddUpright(*Data, PatternBitmap(6, 3, 16, 3).get(), 0, 0);
+    Data->Save();
+    Data.reset();
+    const QString Target = Temp.File(QStringLiteral("m.wzl"));
+    const TConvertFileResult Result = ConvertLibrary(Source, Target, Options(TConversion::WzlToData), Callbacks());
+    EXPECT_EQ(Result.Status, TConvertFileResult::TStatus::Failed);
+    EXPECT_FALSE(Result.Ok());
+    EXPECT_TRUE(Result.Error.contains(QStringLiteral("image 1"))) << Result.Error.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(Target));
+    ASSERT_EQ(Log.size(), 1u);
+    EXPECT_EQ(Log[0].rfind("effor " + Source.toStdString() + ": ", 0), 0u) << Log[0];
+    ASSERT_TRUE(ConvertLibrary(Source, Temp.File(QStringLiteral("m2.data")), Options(TConversion::WzlToData)).Ok())
+        << "a DATA target takes it";
 }
 
 TEST_F(ConverterTest, ProtectedDataSourceNeedsItsPassword)

@@ -7,6 +7,7 @@
 #include "support/wzlfiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -318,6 +319,107 @@ TEST_F(CliTest, OffsetModes)
     ExpectError(RunTool({QStringLiteral("offset"), Library, QStringLiteral("--range"), QStringLiteral("0:1")}), 2, "--set");
 }
 
+TEST_F(CliTest, OffsetsLeaveEmptyImagesAloneAndStayIn16Bits)
+{
+    const QString Library = SmallLibrary(QStringLiteral("o.data"));
+    const QString Before = RunTool({QStringLiteral("list"), Library}).Out;
+    const auto Offset = [&](const QStringList& Rest) { return RunTool(QStringList{QStringLiteral("offset"), Library} + Rest); };
+    struct TCase {
+        const char* What;
+        QStringList Rest;
+        int Exit;
+        const char* Error;
+    };
+    const TCase Cases[] = {
+        {"one empty image", {QStringLiteral("1"), QStringLiteral("5"), QStringLiteral("5")}, 1, "image 1 is empty"},
+        {"typed x too big", {QStringLiteral("0"), QStringLiteral("40000"), QStringLiteral("-7")}, 2, "-32768..32767"},
+        {"typed y too small", {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("-32769")}, 2, "-32768..32767"},
+        {"set too big", {QStringLiteral("--range"), QStringLiteral("0:3"), QStringLiteral("--set"), QStringLiteral("0,32768")}, 2, "-32768..32767"},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.What);
+        ExpectError(Offset(Case.Rest), Case.Exit, Case.Error);
+        EXPECT_EQ(RunTool({QStringLiteral("list"), Library}).Out, Before) << "nothing changed";
+    }
+    const TRun Set = Offset({QStringLiteral("--range"), QStringLiteral("0:3"), QStringLiteral("--set"), QStringLiteral("32767,-32768")});
+    EXPECT_EQ(Set.Exit, 0) << Set.Err.toStdString();
+    EXPECT_TRUE(Set.Out.contains(QStringLiteral("1 empty images skipped"))) << Set.Out.toStdString();
+    ASSERT_EQ(Offset({QStringLiteral("0"), QStringLiteral("32760"), QStringLiteral("0")}).Exit, 0);
+    // Moving by 10 takes images 0 and 3 past 32767: both reported and left; image 2 moves.
+    ASSERT_EQ(Offset({QStringLiteral("2"), QStringLiteral("0"), QStringLiteral("0")}).Exit, 0);
+    const TRun Add = Offset({QStringLiteral("--range"), QStringLiteral("0:3"), QStringLiteral("--add"), QStringLiteral("10,0")});
+    EXPECT_EQ(Add.Exit, 1);
+    EXPECT_TRUE(Add.Err.contains(QStringLiteral("image 0: "))) << Add.Err.toStdString();
+    EXPECT_TRUE(Add.Err.contains(QStringLiteral("image 3: "))) << Add.Err.toStdString();
+    EXPECT_FALSE(Add.Err.contains(QStringLiteral("image 2: "))) << Add.Err.toStdString();
+    EXPECT_EQ(RunTool({QStringLiteral("list"), Library}).Out, QStringLiteral("0\t6\t4\t32760\t0\t0\tbmp16\n"
+                                                                      "1\t0\t0\t0\t0\t0\tempty\n"
+                                                                      "2\t5\t3\t10\t0\t0\tbmp24\n"
+                                                                      "3\t4\t4\t32767\t-32768\t2\tpng\n"));
+}
+
+TEST_F(CliTest, PasswordsThatWouldNotOpenTheLibraryAreRefused)
+{
+    const QString Library = SmallLibrary(QStringLiteral("p.data"));
+    struct TCase {
+        const char* What;
+        QString Password;
+        const char* Error;
+    } const Cases[] = {
+        {"19 GBK bytes", QStringLiteral("a密码密码密码密码密"), "16 GBK bytes"},
+        {"17 ASCII bytes", QStringLiteral("abcdefghijklmnopq"), "16 GBK bytes"},
+        {"not GBK", QStringLiteral("pass\u00e9\u0e01"), "GBK cannot represent"},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.What);
+        ExpectError(RunTool({QStringLiteral("password"), Library, Case.Password}), 2, Case.Error);
+        EXPECT_TRUE(RunTool({QStringLiteral("info"), Library}).Out.endsWith(QStringLiteral("password: none\n")));
+    }
+    const QString Longest = QStringLiteral("密码密码密码密码");  // exactly 16 bytes
+    ASSERT_EQ(RunTool({QStringLiteral("password"), Library, Longest}).Exit, 0);
+    EXPECT_EQ(RunTool({QStringLiteral("--password"), Longest, QStringLiteral("info"), Library}).Exit, 0);
+}
+
+TEST_F(CliTest, DeleteOfARangeBeforeImageZeroSaysSo)
+{
+    const QString Library = SmallLibrary(QStringLiteral("c.data"));
+    ExpectError(RunTool({QStringLiteral("delete"), Library, QStringLiteral("-5"), QStringLiteral("-3")}), 1, "the range ends before image 0");
+    EXPECT_TRUE(RunTool({QStringLiteral("info"), Library}).Out.contains(QStringLiteral("images: 4\n")));
+}
+
+TEST_F(CliTest, VerifyReportsAMissingWzlIndex)
+{
+    const QString Library = SmallLibrary(QStringLiteral("n.wzl"));
+    ASSERT_TRUE(QFile::remove(Temp.File(QStringLiteral("n.wzx"))));
+    const TRun Verify = RunTool({QStringLiteral("verify"), Library});
+    EXPECT_EQ(Verify.Exit, 1);
+    EXPECT_TRUE(Verify.Out.contains(QStringLiteral("index: 0 entries for 3 images"))) << Verify.Out.toStdString();
+}
+
+TEST_F(CliTest, PicturesAWzlLibraryCannotHoldOrNobodyCanDecodeFailTheRun)
+{
+    const QString Folder = Temp.File(QStringLiteral("in"));
+    ASSERT_TRUE(QDir().mkpath(Folder));
+    PatternBitmap(8, 2, 24, 1)->SaveToFile(Folder + QStringLiteral("/1.bmp"));
+    TPNGObject(PatternImage(4, 4, 5)).SaveToFile(Folder + QStringLiteral("/2.png"));
+    const QString Wzl = SmallLibrary(QStringLiteral("i.wzl"));
+    ExpectError(RunTool({QStringLiteral("import"), Wzl, Folder}), 1, "2.png");
+    EXPECT_TRUE(RunTool({QStringLiteral("info"), Wzl}).Out.contains(QStringLiteral("images: 3\n")));
+
+    ASSERT_TRUE(QFile::remove(Folder + QStringLiteral("/2.png")));
+    Temp.Write(QStringLiteral("in/3.bmp"), {'B', 'M', 1, 2, 3});
+    const TRun Broken = RunTool({QStringLiteral("import"), Wzl, Folder});
+    EXPECT_EQ(Broken.Exit, 1);
+    EXPECT_TRUE(Broken.Err.contains(Folder + QStringLiteral("/3.bmp"))) << Broken.Err.toStdString();
+    EXPECT_TRUE(RunTool({QStringLiteral("info"), Wzl}).Out.contains(QStringLiteral("images: 5\n"))) << "kept as an empty image";
+
+    const QString Data = SmallLibrary(QStringLiteral("m.data"));  // image 3 is a PNG picture
+    const TRun Convert = RunTool({QStringLiteral("convert"), Data, Temp.File(QStringLiteral("m.wzl"))});
+    EXPECT_EQ(Convert.Exit, 1);
+    EXPECT_TRUE(Convert.Err.contains(Data + QStringLiteral(": image 3"))) << Convert.Err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(Temp.File(QStringLiteral("m.wzl"))));
+}
+
 TEST_F(CliTest, VerifyReportsDamagedEntries)
 {
     const TRun Clean = RunTool({QStringLiteral("verify"), SmallLibrary(QStringLiteral("v.wzl"))});
@@ -335,6 +437,35 @@ TEST_F(CliTest, VerifyReportsDamagedEntries)
     const TRun Export = RunTool({QStringLiteral("export"), DamagedLibrary, Temp.File(QStringLiteral("x"))});
     EXPECT_EQ(Export.Exit, 1);
     EXPECT_TRUE(Export.Err.contains(QStringLiteral("image 1"))) << Export.Err.toStdString();
+}
+
+// The editor's binary sits beside the tool's.
+QString EditorPath()
+{
+    return QFileInfo(QStringLiteral(VELKA_TOOL_PATH)).absolutePath() + QStringLiteral("/velka-editor");
+}
+
+TEST_F(CliTest, EditorTakesQtsOwnOptionsBesideTheLibrary)
+{
+    ASSERT_TRUE(QFileInfo(EditorPath()).isExecutable()) << "build velka-editor first";
+    const QString Library = SmallLibrary(QStringLiteral("e.wzl"));
+    QProcessEnvironment Environment = QProcessEnvironment::systemEnvironment();
+    Environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcess Editor;
+    Editor.setProcessEnvironment(Environment);
+    Editor.start(EditorPath(), {QStringLiteral("-style"), QStringLiteral("fusion"), Library});
+    ASSERT_TRUE(Editor.waitForStarted());
+    EXPECT_FALSE(Editor.waitForFinished(2000)) << "refused: " << Editor.readAllStandardError().toStdString();
+    Editor.kill();
+    Editor.waitForFinished();
+
+    QProcess Extra;
+    Extra.setProcessEnvironment(Environment);
+    Extra.start(EditorPath(), {QStringLiteral("-style"), QStringLiteral("fusion"), Library, Library});
+    ASSERT_TRUE(Extra.waitForFinished(20000));
+    EXPECT_EQ(Extra.exitCode(), 2);
+    const QByteArray Usage = Extra.readAllStandardError();
+    EXPECT_TRUE(Usage.contains("usage: velka-editor")) << Usage.toStdString();
 }
 
 }  // namespace
