@@ -6,8 +6,11 @@
 #include "support/tempdir.h"
 #include "support/wilwriter.h"
 #include "ui/batch/convertdialog.h"
+#include "ui/main/drawgrid.h"
+#include "ui/main/pixlooker.h"
 #include "ui/main/radiogroup.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QLabel>
@@ -219,13 +222,54 @@ TEST_F(BatchConvertTest, AnExistingTargetIsReplacedOnlyWhenTheUserSaysOk)
     EXPECT_EQ(Answers.Questions, std::vector<QString>{QStringLiteral("文件已经存在，是否覆盖原文件？")});
     EXPECT_EQ(FileBytes(Target), Before) << "Cancel leaves the target as it was";
     EXPECT_FALSE(Find<QPlainTextEdit>(*Dialog, "Memo1")->toPlainText().contains(QStringLiteral("effor")));
-    EXPECT_EQ(Answers.Messages.back(), QStringLiteral("转换成功 ！！！")) << "declining is the user's choice";
+    EXPECT_EQ(Answers.Messages.back(), QStringLiteral("目标文件已存在，未转换")) << "nothing converted: no success";
 
     Answers.Answers = {true};
     ASSERT_TRUE(Run());
     EXPECT_EQ(Answers.Questions.size(), 2u);
     EXPECT_EQ(Answers.Messages.back(), QStringLiteral("转换成功 ！！！"));
     EXPECT_EQ(OpenLibraryFile(Target)->ImageCount, 4);
+}
+
+// The converter may rename a new library over the one the editor has open; the editor then
+// shows the new contents instead of editing the old, unlinked file.
+TEST_F(BatchConvertTest, TheEditorReopensItsLibraryWhenAConversionReplacedIt)
+{
+    const QString Source = Temp.File(QStringLiteral("big.wzl"));
+    MakeNumberedLibrary(Source, 12);
+    const QString Open = Temp.File(QStringLiteral("open.data"));
+    const QString Other = Temp.File(QStringLiteral("other.data"));
+    MakeNumberedLibrary(Open, 3);
+    struct TCase {
+        const char* What;
+        QString Target;  // as typed into the converter
+        bool Confirm;
+        int Images;      // the window's library afterwards
+    };
+    const TCase Cases[] = {
+        {"another target", Other, true, 3},
+        {"declined", Open, false, 3},
+        {"replaced, named another way", Temp.Path() + QStringLiteral("/./open.data"), true, 12},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.What);
+        ui::TuPixlooker Window;
+        Window.OpenLibrary(Open);
+        ASSERT_TRUE(Window.Images);
+        Window.Runners.Convert = [&](TfrmConvertDlg& Converter) {
+            Find<QCheckBox>(Converter, "CheckBox1")->setChecked(false);
+            Find<TRadioGroup>(Converter, "RadioGroupFormat")->SetItemIndex(2);
+            Find<QLineEdit>(Converter, "EditFileDir")->setText(Source);
+            Find<QLineEdit>(Converter, "EditSaveDir")->setText(Case.Target);
+            Answers.Answers = {Case.Confirm};
+            ASSERT_TRUE(RunAndWait(Converter, Find<QPushButton>(Converter, "BitBtnOK")));
+        };
+        Window.BtnSave->trigger();
+        ASSERT_TRUE(Window.Images);
+        EXPECT_EQ(Window.Images->ImageCount, Case.Images);
+        EXPECT_EQ(Window.DrawGrid->RowCount(), Case.Images / 10 + 1);
+        EXPECT_EQ(OpenLibraryFile(Open)->ImageCount, Case.Images) << "the window shows what the file holds";
+    }
 }
 
 TEST_F(BatchConvertTest, EqualPathsAreRefusedWithoutARun)

@@ -7,6 +7,8 @@
 #include "ui/main/radiogroup.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -255,6 +257,45 @@ TEST_F(BatchImportTest, AFailureNamesThePictureKeepsTheDialogOpenAndLeavesAConsi
     EXPECT_TRUE(OnDisk == (std::vector<int>{10, 11}) || OnDisk == (std::vector<int>{10, 11, 101}))
         << "images on disk: " << OnDisk.size();
     EXPECT_EQ(Library->ImageCount, int(OnDisk.size()));
+}
+
+// Neither outcome is the bare success text: each names the picture at fault.
+TEST_F(BatchImportTest, PngIntoWzlAndUndecodablePicturesAreNamedInTheOutcome)
+{
+    struct TCase {
+        const char* Name;
+        bool Png;  // 2.png: refused up front; else 2.bmp that cannot be decoded
+        const char* Starts;
+        std::vector<int> Widths;
+    };
+    const TCase Cases[] = {
+        {"png", true, "图片导入失败 ！！！", {10, 11}},
+        {"undecodable", false, "图片导入完成，但有图片无法解码 ！！！", {10, 11, 101, 0}},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        Answers.Messages.clear();
+        QDir(Pictures).removeRecursively();
+        QDir().mkpath(Pictures);
+        WriteNumberedPictures({1});
+        const QString Second = Pictures + (Case.Png ? QStringLiteral("/2.png") : QStringLiteral("/2.bmp"));
+        if (Case.Png) {
+            WritePicture(Second, 4, 3);
+        } else {
+            QFile File(Second);
+            ASSERT_TRUE(File.open(QIODevice::WriteOnly));
+            File.write("BM not a bitmap");
+        }
+        const QString FileName = Temp.File(QStringLiteral("%1.wzl").arg(QLatin1String(Case.Name)));
+        std::unique_ptr<TWMImages> Library = MakeNumberedLibrary(FileName, 2);
+        auto Dialog = OpenDialog(*Library, 0, 0, QStringLiteral("0"), QStringLiteral("1"));
+        ASSERT_TRUE(Run(*Dialog));
+        ASSERT_EQ(Answers.Messages.size(), 1u);
+        const QString Message = Answers.Messages.front();
+        EXPECT_TRUE(Message.startsWith(QString::fromUtf8(Case.Starts) + QLatin1Char('\n'))) << Message.toStdString();
+        EXPECT_TRUE(Message.contains(Second)) << Message.toStdString();
+        EXPECT_EQ(StoredWidths(FileName), Case.Widths);
+    }
 }
 
 TEST_F(BatchImportTest, InsertingIntoAnEmptyLibraryFailsAtTheFirstPicture)

@@ -331,6 +331,21 @@ TEST_F(DialogTest, PasswordDialogMasksLimitsAndIgnoresEnter)
     EXPECT_EQ(Password, QStringLiteral("密码一二三四五六"));
 }
 
+// The library would store '?' for such a character: the password as typed could never open it.
+TEST_F(DialogTest, PasswordDialogRefusesCharactersGBKCannotHold)
+{
+    QString Password;
+    const bool Accepted = WithModal<TDataEncForm>(
+        [](TDataEncForm& Dialog) {
+            Type(Dialog.EditPwd, QStringLiteral("ab\u0e01c\U0001F600d\u00e9"));
+            EXPECT_EQ(Dialog.EditPwd->text(), QStringLiteral("abcd\u00e9"));  // é is a GBK character
+            QTest::mouseClick(Dialog.BtnOK, Qt::LeftButton);
+        },
+        [&] { return PasswordDialog(nullptr, QStringLiteral("请输入新密码："), Password); });
+    EXPECT_TRUE(Accepted);
+    EXPECT_EQ(Password, QStringLiteral("abcd\u00e9"));
+}
+
 TEST_F(DialogTest, PasswordDialogEscapeCancelsButStillCopiesTheText)
 {
     QString Password;

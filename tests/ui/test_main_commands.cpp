@@ -164,6 +164,24 @@ TEST_F(CommandTest, ImportsThatCannotHappenSayWhyAndChangeNothing)
     EXPECT_EQ(OpenLibraryFile(LibraryPath)->ImageCount, 4);
 }
 
+TEST_F(CommandTest, PngIntoAWzlLibraryIsRefusedBeforeAnythingIsWritten)
+{
+    OpenLibrary(QStringLiteral("lib.wzl"), NumberedImages(4));
+    const std::vector<uint8_t> Before = ReadFileBytes(LibraryPath);
+    for (int Mode : {0, 1, 2}) {
+        SCOPED_TRACE(Mode);
+        Log.Messages.clear();
+        SelectImage(1);
+        FileAnswers = {WritePicture(QStringLiteral("p.png"), 9, 9, true)};
+        AnswerImageInput(0, 0, Mode);
+        Window->BtnImport->trigger();
+        EXPECT_EQ(Log.Messages, QStringList{ImportFailed + QStringLiteral("\nWZL 文件不能保存 PNG 图片")});
+        EXPECT_EQ(Library()->ImageCount, 4);
+    }
+    EXPECT_EQ(ReadFileBytes(LibraryPath), Before);
+    EXPECT_EQ(OpenLibraryFile(LibraryPath)->ImageCount, 4);
+}
+
 TEST_F(CommandTest, CancelledImportChangesNothingAndSaysNothing)
 {
     OpenLibrary(QStringLiteral("lib.wzl"), NumberedImages(4));

@@ -20,6 +20,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace velka::ui {
 
 namespace {
@@ -159,6 +161,7 @@ void TfrmConvertDlg::BuildControls()
 
 void TfrmConvertDlg::ShowConvertDialog()
 {
+    WrittenTargets_.clear();
     RadioGroupFormat->SetItemIndex(0);
     exec();
 }
@@ -269,6 +272,10 @@ void TfrmConvertDlg::BitBtnOKClick()
 // The converter stays open after a run, for the next conversion.
 void TfrmConvertDlg::RunFinishedWith(const std::optional<TConvertFolderResult>& Result)
 {
+    if (Result)
+        for (const TConvertFileResult& File : Result->Files)
+            if (File.Status == TConvertFileResult::TStatus::Converted)
+                WrittenTargets_.append(File.Target);
     const QString Outcome = Result ? ConvertOutcomeText(*Result) : AbortedText(QStringLiteral("转换失败 ！！！"));
     EndRun(Outcome, false);
 }
@@ -278,6 +285,12 @@ QString ConvertOutcomeText(const TConvertFolderResult& Result)
     if (Result.Files.empty())
         return QStringLiteral("没有找到要转换的文件 ！！！");
     const auto FailedCount = std::count_if(Result.Files.begin(), Result.Files.end(), Failed);
+    const bool AllDeclined = std::all_of(Result.Files.begin(), Result.Files.end(), [](const TConvertFileResult& File) {
+        return File.Status == TConvertFileResult::TStatus::Declined;
+    });
+    // Nothing was converted, so it is no success; declining was the user's choice, no failure.
+    if (AllDeclined)
+        return QStringLiteral("目标文件已存在，未转换");
     if (FailedCount == 0)
         return QStringLiteral("转换成功 ！！！");
     if (Result.Files.size() == 1)

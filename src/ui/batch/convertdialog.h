@@ -34,6 +34,8 @@ public:
     const QStringList& SourceList() const { return SourceList_; }
     uint8_t SourceKind() const { return SourceKind_; }
     uint8_t TargetKind() const { return TargetKind_; }
+    // The targets the runs since the last showing replaced or created, as the runs named them.
+    const QStringList& WrittenTargets() const { return WrittenTargets_; }
 
     // Handlers, named after their controls.
     void CheckBox1Click();
@@ -54,6 +56,7 @@ private:
     uint8_t TargetKind_ = uint8_t(TLibraryKind::DATA);
     TConversion Conversion_ = TConversion::WilToData;
     QStringList SourceList_;
+    QStringList WrittenTargets_;
     std::optional<TConvertFolderResult> Result_;  // written by the worker, read after Finished
 
     QCheckBox* CheckBox1 = nullptr;

@@ -190,11 +190,25 @@ void TuFrmInputMany::RunFinishedWith(const std::optional<TBatchImportResult>& Re
     EndRun(Outcome, Result && Result->Ok());
 }
 
+namespace {
+
+QString UndecodableText(const QStringList& Pictures)
+{
+    if (Pictures.isEmpty()) return {};
+    return QStringLiteral("以下 %1 张图片无法解码，已作为空图片导入：\n").arg(Pictures.size()) +
+           Pictures.join(QLatin1Char('\n'));
+}
+
+}  // namespace
+
 QString ImportOutcomeText(const TBatchImportResult& Result)
 {
-    if (Result.Ok())
+    if (Result.Clean())
         return QStringLiteral("图片导入成功 ！！！");
+    if (Result.Ok())
+        return QStringLiteral("图片导入完成，但有图片无法解码 ！！！\n") + UndecodableText(Result.Undecodable);
     QString Text = QStringLiteral("图片导入失败 ！！！\n");
+    if (!Result.Undecodable.isEmpty()) Text += UndecodableText(Result.Undecodable) + QLatin1Char('\n');
     if (!Result.FailedPicture.isEmpty())
         Text += QStringLiteral("第 %1 张图片无法导入: %2\n").arg(Result.FailedIndex + 1).arg(Result.FailedPicture);
     if (!Result.Error.isEmpty())

@@ -1,5 +1,6 @@
 #include "ui/main/passworddialog.h"
 
+#include "batch/passwordtext.h"
 #include "library/gbk.h"
 #include "ui/main/dialogparts.h"
 #include "ui/main/fonts.h"
@@ -16,13 +17,14 @@ namespace velka::ui {
 namespace {
 
 // Refuses every edit that would make the GBK form of the text longer than the limit, as a
-// length limit refuses a keystroke.
+// length limit refuses a keystroke, and characters GBK cannot hold (the library would store a
+// '?' for them, and the password as typed would never open it).
 class TGBKLengthValidator : public QValidator {
 public:
     TGBKLengthValidator(int MaxBytes, QObject* Parent) : QValidator(Parent), MaxBytes_(MaxBytes) {}
     State validate(QString& Input, int&) const override
     {
-        return static_cast<int>(ToGBK(Input).size()) <= MaxBytes_ ? Acceptable : Invalid;
+        return IsGBKText(Input) && static_cast<int>(ToGBK(Input).size()) <= MaxBytes_ ? Acceptable : Invalid;
     }
     void fixup(QString& Input) const override { Input = TruncateToGBKBytes(Input, MaxBytes_); }
 

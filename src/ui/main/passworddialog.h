@@ -1,6 +1,8 @@
 #pragma once
 // 素材加密: asks for an image password, masked, of at most 16 bytes in the library's code page.
 
+#include "batch/passwordtext.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -13,7 +15,7 @@ class TDataEncForm : public QDialog {
     Q_OBJECT
 public:
     // A DATA library keeps at most this many bytes of a password.
-    static constexpr int MaxPasswordBytes = 16;
+    static constexpr int MaxPasswordBytes = velka::MaxPasswordBytes;
 
     explicit TDataEncForm(QWidget* Parent = nullptr);
 

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -183,6 +184,8 @@ private:
     void LibraryPassword(TWMImages& Sender, QString& Password);
 
     void ImportPicture();
+    // Reopens the open library when one of Written (converter targets) is its data file.
+    void ReopenIfReplaced(const QStringList& Written);
     void ExportImage();
     void EditOffsets();
     void CreateLibrary();

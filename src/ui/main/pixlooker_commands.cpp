@@ -9,6 +9,7 @@
 #include "library/packageimages.h"
 #include "library/picturefile.h"
 #include "library/wmimages.h"
+#include "ui/batch/convertdialog.h"
 #include "ui/main/createdatadialog.h"
 #include "ui/main/imageinputdialog.h"
 #include "ui/main/messagebox.h"
@@ -61,6 +62,9 @@ void TuPixlooker::ImportPicture()
     std::unique_ptr<TGraphic> Picture = LoadPictureFile(OPD1.FileName, Kind);
     if (!Picture) Fail(QStringLiteral("所选文件不是可导入的 BMP 或 PNG 图片: ") + OPD1.FileName);
     PrepareForLibrary(Picture, false);
+    if (!Images->CanStore(Picture.get()))
+        Fail(Kind == KindPNG ? QStringLiteral("WZL 文件不能保存 PNG 图片")
+                             : QStringLiteral("此文件不能保存这张图片"));
 
     int X = 0, Y = 0, Mode = TuFrmImgInput::Append;
     if (!Runners.ImageInput(this, X, Y, Mode)) return;
@@ -230,7 +234,26 @@ void TuPixlooker::BtnExportMoreClick()
 void TuPixlooker::BtnSaveClick()
 {
     if (Busy) return;
-    RunGuarded([this] { Runners.Convert(*frmConvertDlg); });
+    RunGuarded([this] {
+        Runners.Convert(*frmConvertDlg);
+        ReopenIfReplaced(frmConvertDlg->WrittenTargets());
+    });
+}
+
+// A converter run may have renamed a new library over the open one: the window would keep
+// showing (and editing) the old, unlinked file.
+void TuPixlooker::ReopenIfReplaced(const QStringList& Written)
+{
+    if (!Images) return;
+    const QString Path = Images->FileName;
+    const QString Open = QFileInfo(Path).canonicalFilePath();
+    if (Open.isEmpty()) return;
+    for (const QString& Target : Written) {
+        if (QFileInfo(Target).canonicalFilePath() == Open) {
+            OpenLibrary(Path);
+            return;
+        }
+    }
 }
 
 }  // namespace velka::ui
