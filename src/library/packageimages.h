@@ -60,6 +60,8 @@ public:
     TPreparedImage PrepareImage(TGraphic* Graphic, int32_t X, int32_t Y, uint8_t Kind) const override;
     // Raises EFormatError when the prepared bytes are not in the library's current entry form.
     bool AddPreparedImage(const TPreparedImage& Image) override;
+    // Bitmaps, PNG pictures and empty images, while the library is editable.
+    bool CanStore(const TGraphic* Graphic) const override;
 
     // While a protected library was opened without its password, every writer above (and
     // SetPassword, Save, DeleteImages, BlankImages, SetImageFlag, SetImageOffset) raises

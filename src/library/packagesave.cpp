@@ -319,4 +319,12 @@ void TWMPackageImages::Compact()
     DeadBytes_ = 0;
 }
 
+bool TWMPackageImages::CanStore(const TGraphic* Graphic) const
+{
+    if (!Editable)
+        return false;
+    return Graphic == nullptr || Graphic->Empty() || dynamic_cast<const TDIB*>(Graphic) != nullptr ||
+           dynamic_cast<const TPNGObject*>(Graphic) != nullptr;
+}
+
 }  // namespace velka

@@ -112,6 +112,8 @@ TPreparedImage TWMImages::PrepareImage(TGraphic*, int32_t, int32_t, uint8_t) con
 
 bool TWMImages::AddPreparedImage(const TPreparedImage&) { return false; }
 
+bool TWMImages::CanStore(const TGraphic*) const { return false; }
+
 void TWMImages::SetFileName(const QString& Name) { FileName = Name; }
 
 TGraphic* TWMImages::GetGraphic(int32_t Index)

@@ -105,6 +105,10 @@ public:
     virtual TPreparedImage PrepareImage(TGraphic* Graphic, int32_t X, int32_t Y, uint8_t Kind) const;
     // Appends a prepared image exactly as AddImage would have. Base: false.
     virtual bool AddPreparedImage(const TPreparedImage& Image);
+    // True when the writers store Graphic (nullptr and empty graphics ask for an empty image);
+    // false when they would pass over it, so callers can say so instead of reporting success.
+    // Base: false.
+    virtual bool CanStore(const TGraphic* Graphic) const;
 
     // Non-virtual operations.
     void SetFileName(const QString& Name);

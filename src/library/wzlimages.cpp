@@ -571,4 +571,9 @@ void TWZLImages::SaveAfterAppends()
     }
 }
 
+bool TWZLImages::CanStore(const TGraphic* Graphic) const
+{
+    return Graphic == nullptr || Graphic->Empty() || dynamic_cast<const TDIB*>(Graphic) != nullptr;
+}
+
 }  // namespace velka

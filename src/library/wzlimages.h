@@ -65,6 +65,8 @@ public:
     // EFormatError before anything is flipped.
     TPreparedImage PrepareImage(TGraphic* Graphic, int32_t X, int32_t Y, uint8_t Kind) const override;
     bool AddPreparedImage(const TPreparedImage& Image) override;
+    // Bitmaps and empty images; a WZL library holds no PNG pictures.
+    bool CanStore(const TGraphic* Graphic) const override;
 
     void ReadIndexFile(const QString& IndexName);
 
