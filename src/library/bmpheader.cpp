@@ -3,6 +3,7 @@
 #include "library/dib.h"
 #include "library/errors.h"
 #include "library/littleendian.h"
+#include "library/zbuffers.h"
 
 #include <array>
 #include <bit>
@@ -265,11 +266,15 @@ void CheckPixelData(const uint8_t* File, size_t Size, const uint8_t* Head, const
     if (HasField(Info.InfoSize, ImageSizeOffset, 4) && ReadLE<uint32_t>(Head, ImageSizeOffset) > Available)
         Fail(Name, "image size beyond the end of the file");
     const uint8_t* Pixels = File + Info.PixelOffset;
+    const uint64_t Needed = uint64_t(WidthBytes(int32_t(Info.Width), Info.Bits)) * uint64_t(Info.Height);
     if (Info.Compression == BmpCompressionRle8 || Info.Compression == BmpCompressionRle4) {
+        // Codes that end early leave the rest blank, so a few bytes could otherwise announce a
+        // picture of millions of pixels; the budget of the compressed library entries applies.
+        if (!PayloadCouldFill(int64_t(Available), size_t(Needed)))
+            Fail(Name, "RLE data far too short for the picture size");
         TRleChecker(Info, Name).Check(Pixels, Available);
         return;
     }
-    const uint64_t Needed = uint64_t(WidthBytes(int32_t(Info.Width), Info.Bits)) * uint64_t(Info.Height);
     if (Needed > Available)
         Fail(Name, "pixel data cut short");
     if (Info.Bits <= 8)

@@ -153,8 +153,17 @@ void TWMPackageImages::ReadIndex()
     Stream->ReadBuffer(Bytes.data(), Bytes.size());
     IndexList.reserve(Count);
     for (size_t I = 0; I < Stored; ++I)
-        IndexList.push_back(ReadLE<int32_t>(Bytes.data(), I * IndexEntrySize));
+        IndexList.push_back(PositionInFile(ReadLE<int32_t>(Bytes.data(), I * IndexEntrySize)));
     IndexList.resize(Count, 0);
+}
+
+// A position whose entry header runs past the end of the file reads as an empty image, and is
+// kept as one: entries appended later would land where it points, and an edit of its "header"
+// would overwrite them.
+int32_t TWMPackageImages::PositionInFile(int32_t Position) const
+{
+    const int32_t Size = StoredEntrySize(Header.EntryVersion);
+    return Position > 0 && int64_t(Position) + Size > Stream->Size() ? 0 : Position;
 }
 
 // ---- Entry headers ----------------------------------------------------------------------
@@ -186,12 +195,8 @@ void TWMPackageImages::WriteEntryHeader(TStream& Target, int64_t Position, const
 
 void TWMPackageImages::ReadImageSize(int32_t Position, int32_t& Width, int32_t& Height)
 {
-    Width = Height = 0;
-    if (!EntryFits(Position))
-        return;
-    const DataEntryHeader Entry = ReadEntryHeader(Position);
-    Width = Entry.Width;
-    Height = Entry.Height;
+    int32_t X = 0, Y = 0;
+    ReadImageInfo(Position, Width, Height, X, Y);
 }
 
 void TWMPackageImages::ReadImageInfo(int32_t Position, int32_t& Width, int32_t& Height, int32_t& X, int32_t& Y)
@@ -226,15 +231,24 @@ uint8_t TWMPackageImages::GetImageKind(int32_t Index)
 
 // ---- Decoding ---------------------------------------------------------------------------
 
-void TWMPackageImages::LoadDIBAt(int32_t Position, std::unique_ptr<TGraphic>& Graphic)
+std::optional<DataEntryHeader> TWMPackageImages::StartDecoding(int32_t Position, std::unique_ptr<TGraphic>& Graphic)
 {
     Graphic.reset();
     LastDecodeDamaged = false;
     if (!EntryFits(Position))
-        return;
+        return std::nullopt;
     const DataEntryHeader Entry = ReadEntryHeader(Position);
     if (Entry.Width == 0 || Entry.Height == 0)
+        return std::nullopt;
+    return Entry;
+}
+
+void TWMPackageImages::LoadDIBAt(int32_t Position, std::unique_ptr<TGraphic>& Graphic)
+{
+    const std::optional<DataEntryHeader> Found = StartDecoding(Position, Graphic);
+    if (!Found)
         return;
+    const DataEntryHeader& Entry = *Found;
     const int Bits = DecodedBitCount(Entry.BitCount);
     if (!TDIB::SizeAllowed(Entry.Width, Entry.Height, Bits))
         return;
@@ -265,14 +279,10 @@ void TWMPackageImages::LoadDIBAt(int32_t Position, std::unique_ptr<TGraphic>& Gr
 
 void TWMPackageImages::LoadPNGAt(int32_t Position, std::unique_ptr<TGraphic>& Graphic)
 {
-    Graphic.reset();
-    LastDecodeDamaged = false;
-    if (!EntryFits(Position))
+    const std::optional<DataEntryHeader> Entry = StartDecoding(Position, Graphic);
+    if (!Entry)
         return;
-    const DataEntryHeader Entry = ReadEntryHeader(Position);
-    if (Entry.Width == 0 || Entry.Height == 0)
-        return;
-    if (Entry.Kind != KindPNG) {
+    if (Entry->Kind != KindPNG) {
         LoadDIBAt(Position, Graphic);
         return;
     }

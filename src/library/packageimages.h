@@ -11,6 +11,8 @@
 #include "library/packagelayout.h"
 #include "library/wmimages.h"
 
+#include <optional>
+
 namespace velka {
 
 class TWMPackageImages : public TWMImages {
@@ -74,14 +76,22 @@ public:
     DataEntryHeader ReadEntryHeader(int32_t Position);
     static void WriteEntryHeader(TStream& Target, int64_t Position, const DataEntryHeader& Entry,
                                  uint16_t EntryVersion);
+    // Positions whose entry header lies past the end of the file are read as 0.
     void ReadIndex();
 
 private:
     std::string FileNameText() const;  // for messages
     void RequireEditable() const;
     void RequireIndex(int32_t Index, size_t Limit) const;
+    // Clears Graphic and LastDecodeDamaged; the entry header of an image with pixels (the stream
+    // right behind it), nullopt for no entry or a 0-sided one.
+    std::optional<DataEntryHeader> StartDecoding(int32_t Position, std::unique_ptr<TGraphic>& Graphic);
+    // The header of an entry an in-place edit changes, with its Position; nullopt for an empty
+    // image or one whose header lies outside the file. Checks editability and Index first.
+    std::optional<DataEntryHeader> EntryForUpdate(int32_t Index, int32_t& Position);
     void CheckPlausibleHeader(int64_t FileSize) const;
     void AskForPassword();
+    int32_t PositionInFile(int32_t Position) const;
     void NoteStoredLayout(int64_t FileSize, int32_t StoredCount);
     // Writes a prepared image behind everything stored; false when it asks for no index change.
     bool StorePrepared(const TPreparedImage& Image, int32_t& Position);

@@ -49,31 +49,35 @@ std::vector<uint8_t> EncodeIndex(const std::vector<int32_t>& Positions)
 
 }  // namespace
 
-void TWMPackageImages::SetImageFlag(int32_t Index, uint8_t Flag)
+std::optional<DataEntryHeader> TWMPackageImages::EntryForUpdate(int32_t Index, int32_t& Position)
 {
     RequireEditable();
     RequireIndex(Index, IndexList.size());
-    const int32_t Position = IndexList[size_t(Index)];
+    Position = IndexList[size_t(Index)];
     if (Position <= 0 || !EntryFits(Position))
+        return std::nullopt;
+    return ReadEntryHeader(Position);
+}
+
+void TWMPackageImages::SetImageFlag(int32_t Index, uint8_t Flag)
+{
+    int32_t Position = 0;
+    std::optional<DataEntryHeader> Entry = EntryForUpdate(Index, Position);
+    if (!Entry || Entry->Kind == KindPNG || Flag == KindPNG)
         return;
-    DataEntryHeader Entry = ReadEntryHeader(Position);
-    if (Entry.Kind == KindPNG || Flag == KindPNG)
-        return;
-    Entry.Kind = Flag;
-    WriteEntryHeader(*Stream, Position, Entry, Header.EntryVersion);
+    Entry->Kind = Flag;
+    WriteEntryHeader(*Stream, Position, *Entry, Header.EntryVersion);
 }
 
 void TWMPackageImages::SetImageOffset(int32_t Index, int32_t X, int32_t Y)
 {
-    RequireEditable();
-    RequireIndex(Index, IndexList.size());
-    const int32_t Position = IndexList[size_t(Index)];
-    if (Position <= 0 || !EntryFits(Position))
+    int32_t Position = 0;
+    std::optional<DataEntryHeader> Entry = EntryForUpdate(Index, Position);
+    if (!Entry)
         return;
-    DataEntryHeader Entry = ReadEntryHeader(Position);
-    Entry.OffsetX = static_cast<int16_t>(X);
-    Entry.OffsetY = static_cast<int16_t>(Y);
-    WriteEntryHeader(*Stream, Position, Entry, Header.EntryVersion);
+    Entry->OffsetX = static_cast<int16_t>(X);
+    Entry->OffsetY = static_cast<int16_t>(Y);
+    WriteEntryHeader(*Stream, Position, *Entry, Header.EntryVersion);
 }
 
 

@@ -3,11 +3,9 @@
 #include "library/bmpheader.h"
 #include "library/dib.h"
 #include "library/errors.h"
+#include "library/picturedecode.h"
 #include "library/pngobject.h"
 #include "library/stream.h"
-
-#include <QBuffer>
-#include <QImageReader>
 
 #include <array>
 #include <optional>
@@ -57,14 +55,10 @@ std::optional<uint8_t> ChooseCode(const TBmpInfo& Format, int64_t StreamSize, in
 
 QImage DecodeBmp(const QByteArray& File, const QString& Name)
 {
-    QBuffer Buffer;
-    Buffer.setData(File);
-    Buffer.open(QIODevice::ReadOnly);
-    QImageReader Reader(&Buffer, "bmp");
-    Reader.setAllocationLimit(int(TDIB::MaxPixelBytes >> 20));
-    QImage Picture;
-    if (!Reader.read(&Picture) || Picture.isNull())
-        Fail(Name, Reader.errorString().toStdString());
+    QString Error;
+    QImage Picture = DecodePicture(File, "bmp", TDIB::MaxPixelBytes, Error);
+    if (Picture.isNull())
+        Fail(Name, Error.toStdString());
     return Picture;
 }
 

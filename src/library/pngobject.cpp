@@ -1,10 +1,10 @@
 #include "library/pngobject.h"
 
 #include "library/errors.h"
+#include "library/picturedecode.h"
 #include "library/stream.h"
 
 #include <QBuffer>
-#include <QImageReader>
 #include <QImageWriter>
 
 #include <zlib.h>
@@ -106,14 +106,10 @@ QByteArray ReadPngChunks(TStream& Stream, const QString& Name)
 
 QImage DecodePng(const QByteArray& Bytes, const QString& Name)
 {
-    QBuffer Buffer;
-    Buffer.setData(Bytes);
-    Buffer.open(QIODevice::ReadOnly);
-    QImageReader Reader(&Buffer, "png");
-    Reader.setAllocationLimit(int(TPNGObject::MaxPixelBytes >> 20));
-    QImage Image;
-    if (!Reader.read(&Image) || Image.isNull())
-        Fail(Name, Reader.errorString().toUtf8().constData());
+    QString Error;
+    const QImage Image = DecodePicture(Bytes, "png", TPNGObject::MaxPixelBytes, Error);
+    if (Image.isNull())
+        Fail(Name, Error.toUtf8().constData());
     return Image.convertToFormat(QImage::Format_ARGB32);
 }
 

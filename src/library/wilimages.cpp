@@ -3,6 +3,7 @@
 #include "library/dib.h"
 #include "library/errors.h"
 #include "library/littleendian.h"
+#include "library/zbuffers.h"
 
 #include <QFileInfo>
 
@@ -34,6 +35,8 @@ constexpr size_t IndexTitleSize = 44;
 // Reads Count bytes at Position; whatever lies past the end of the stream reads as zero.
 size_t ReadZeroFilled(TStream& Stream, int64_t Position, uint8_t* Buffer, size_t Count)
 {
+    if (Count == 0)  // an empty vector's buffer may be no pointer at all
+        return 0;
     std::memset(Buffer, 0, Count);
     if (Position >= Stream.Size())
         return 0;
@@ -212,10 +215,16 @@ void TWILImages::LoadDIBAt(int32_t Position, std::unique_ptr<TGraphic>& Graphic)
         LastDecodeDamaged = true;
         return;
     }
+    const int64_t BlockStart = int64_t(Position) + int64_t(HeaderBytes);
+    const int64_t Available = std::max<int64_t>(0, Stream->Size() - BlockStart);
+    // Nor does an entry whose file holds too few bytes behind it to ever fill the bitmap (the
+    // rule of the other readers), so a header alone cannot allocate hundreds of megabytes.
+    if (!PayloadCouldFill(Available, size_t(WidthBytes(Width, Bits)) * size_t(Height))) {
+        LastDecodeDamaged = true;
+        return;
+    }
     std::vector<uint8_t> Block;
     if (Version != 2) {
-        const int64_t BlockStart = int64_t(Position) + int64_t(HeaderBytes);
-        const int64_t Available = std::max<int64_t>(0, Stream->Size() - BlockStart);
         Block.resize(size_t(std::min(PixelBlockSize(Width, Height), Available)));
         Block.resize(ReadZeroFilled(*Stream, BlockStart, Block.data(), Block.size()));
         LastDecodeDamaged = int64_t(Block.size()) < PixelBlockSize(Width, Height);
@@ -240,7 +249,8 @@ void TWILImages::LoadDIBAt(int32_t Position, std::unique_ptr<TGraphic>& Graphic)
         DIB->UpdatePalette();
     }
     DIB->Fill(qRgb(0, 0, 0));
-    std::memcpy(DIB->PBits(), Block.data(), std::min(Block.size(), DIB->PixelBytes()));
+    if (!Block.empty())  // Version 2 reads no pixels: an empty block has no data pointer to copy from
+        std::memcpy(DIB->PBits(), Block.data(), std::min(Block.size(), DIB->PixelBytes()));
     Graphic = std::move(DIB);
 }
 

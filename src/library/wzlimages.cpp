@@ -127,9 +127,6 @@ int64_t RawPixelBytes(const WzlEntryHeader& Entry)
     return int64_t(Entry.Width) * Entry.Height * FormatOfCode(Entry.Format).BytesPerPixel;
 }
 
-// Compressed bytes worth reading for an image of PixelBytes: even stored (uncompressed) deflate
-// blocks need far less overhead than this, so a larger Length is damage and only its start counts.
-
 // Without an index every image number reads as empty. A count beyond any real library is damage:
 // no positions back it, so it presents no images instead of allocating a huge cache.
 int32_t CountWithoutIndex(int32_t Announced)
@@ -175,6 +172,8 @@ void TWZLImages::Initialize()
     TWMImages::Initialize();
     if (!Stream)
         Stream = std::make_unique<TFileStream>(FileName, TFileStream::Mode::ReadWrite);
+    StoredEnd_ = Stream->Size();
+    Appended_.clear();
     ReadFileHeader();
     ImageCount = CountWithoutIndex(Header.Count);
     ReadIndexFile(IndexFileName(FileName));
@@ -223,9 +222,26 @@ void TWZLImages::ReadIndexFile(const QString& IndexName)
     }
 }
 
+bool TWZLImages::HeaderInFile(int32_t Position) const
+{
+    if (Position <= 0 || !Stream)
+        return false;
+    return int64_t(Position) + int64_t(EntryHeaderSize) <= StoredEnd_ ||
+           std::binary_search(Appended_.begin(), Appended_.end(), Position);
+}
+
+std::vector<int32_t> TWZLImages::PositionsToSave() const
+{
+    std::vector<int32_t> Positions(IndexList);
+    for (int32_t& Position : Positions)
+        if (Position > 0 && !HeaderInFile(Position))
+            Position = 0;
+    return Positions;
+}
+
 bool TWZLImages::ReadEntryHeader(int32_t Position, WzlEntryHeader& Entry)
 {
-    if (Position <= 0 || !Stream || int64_t(Position) + int64_t(EntryHeaderSize) > Stream->Size())
+    if (!HeaderInFile(Position))
         return false;
     TEntryBytes Bytes{};
     Stream->Seek(Position);
@@ -237,12 +253,8 @@ bool TWZLImages::ReadEntryHeader(int32_t Position, WzlEntryHeader& Entry)
 
 void TWZLImages::ReadImageSize(int32_t Position, int32_t& Width, int32_t& Height)
 {
-    Width = Height = 0;
-    WzlEntryHeader Entry;
-    if (!ReadEntryHeader(Position, Entry))
-        return;
-    Width = Entry.Width;
-    Height = Entry.Height;
+    int32_t X = 0, Y = 0;
+    ReadImageInfo(Position, Width, Height, X, Y);
 }
 
 void TWZLImages::ReadImageInfo(int32_t Position, int32_t& Width, int32_t& Height, int32_t& X, int32_t& Y)
@@ -289,11 +301,12 @@ void TWZLImages::LoadDIBAt(int32_t Position, std::unique_ptr<TGraphic>& Graphic)
     if (!TDIB::SizeAllowed(Entry.Width, Entry.Height, Format.Bits))
         return;
     const int64_t PayloadStart = int64_t(Position) + int64_t(EntryHeaderSize);
-    if (Entry.Length > 0) {
-        const int64_t Stored = std::min<int64_t>(Entry.Length, Stream->Size() - PayloadStart);
-        if (!PayloadCouldFill(Stored, size_t(WidthBytes(Entry.Width, Format.Bits)) * size_t(Entry.Height)))
-            return;
-    }
+    // Raw pixels are held to the same rule as compressed ones: the bitmap is not allocated when
+    // the bytes the file holds for it could never fill it.
+    const int64_t Announced = Entry.Length > 0 ? int64_t(Entry.Length) : RawPixelBytes(Entry);
+    const int64_t Stored = std::min<int64_t>(Announced, Stream->Size() - PayloadStart);
+    if (!PayloadCouldFill(Stored, size_t(WidthBytes(Entry.Width, Format.Bits)) * size_t(Entry.Height)))
+        return;
     auto DIB = std::make_unique<TDIB>();
     DIB->SetMasks(Format.RedMask, Format.GreenMask, Format.BlueMask);
     DIB->SetBitCount(Format.Bits);
@@ -446,6 +459,7 @@ std::optional<int32_t> TWZLImages::StorePrepared(const TPreparedImage& Image)
         throw EStreamError("The library " + Utf8(FileName) + " has reached the 2 GB its positions can address");
     Stream->Seek(End);
     Stream->WriteBuffer(Image.Bytes.data(), Image.Bytes.size());
+    Appended_.push_back(static_cast<int32_t>(End));  // appends only ever grow the file: stays sorted
     return static_cast<int32_t>(End);
 }
 
@@ -539,7 +553,7 @@ void TWZLImages::SaveCompacted()
     TReplacementFile Data(FileName);
     Data.Stream().WriteBuffer(HeaderBytes.data(), HeaderBytes.size());
     const std::vector<int32_t> Positions = CopyEntriesCompacted(
-        IndexList, Data.Stream(), [this](int32_t Position, TStream& Output) { CopyEntry(Position, Output); });
+        PositionsToSave(), Data.Stream(), [this](int32_t Position, TStream& Output) { CopyEntry(Position, Output); });
     TReplacementFile Index(IndexFileName(FileName));
     WriteNewFile(Index, EncodeIndex(Header, Positions));
     TReplacementFile::CommitAll({&Data, &Index});
@@ -550,7 +564,7 @@ void TWZLImages::SaveAfterAppends()
     // The appended entries are already behind the stored ones: only the header and the index
     // change. The data file reaches the disk before the new index refers to its entries.
     TReplacementFile Index(IndexFileName(FileName));
-    WriteNewFile(Index, EncodeIndex(Header, IndexList));
+    WriteNewFile(Index, EncodeIndex(Header, PositionsToSave()));
     THeaderBytes Previous{};
     Stream->Seek(0);
     const size_t PreviousLength = Stream->Read(Previous.data(), Previous.size());

@@ -78,6 +78,13 @@ private:
     void RequireOpen() const;
     void CheckImageNumber(int32_t Index) const;
     void ReadFileHeader();
+    // An entry header is read only where the file held it when it was opened, or where this
+    // object appended one: a position that pointed past the end of the file must not come to
+    // read, or let an edit overwrite, the entries appended since.
+    bool HeaderInFile(int32_t Position) const;
+    // IndexList with every position whose header is not in the file saved as 0 (an empty image,
+    // which is what it reads as), so it cannot point into entries in a later session either.
+    std::vector<int32_t> PositionsToSave() const;
     bool ReadEntryHeader(int32_t Position, WzlEntryHeader& Entry);
     // The header of an image that must have one: nullopt for an empty image, EStreamError for a
     // header past the end of the file.
@@ -92,6 +99,9 @@ private:
     void CopyEntry(int32_t Position, TStream& Output);
     void SaveCompacted();
     void SaveAfterAppends();
+
+    int64_t StoredEnd_ = 0;            // the data file's size when it was opened
+    std::vector<int32_t> Appended_;    // positions of the entries appended since, ascending
 };
 
 }  // namespace velka

@@ -220,6 +220,33 @@ TEST_F(PackageReader, ImageKindIsThreeWithoutAnEntry)
     EXPECT_EQ(std::vector<int32_t>({W, H, X, Y}), std::vector<int32_t>({0, 0, 0, 0}));
 }
 
+TEST_F(PackageReader, APositionPastTheEndNeverReachesEntriesAppendedLater)
+{
+    // Image 1 points two bytes before the end of the file: the next entry is appended right where
+    // its "header" would be. Editing image 1 must not overwrite the new entry, before or after a
+    // save.
+    WriteLibrary(PlainEntry(0, 0, 16, 1, 1, 0, 0), {80, 100});  // file ends at 102
+    auto Library = OpenPackage(Name);
+    const std::unique_ptr<TDIB> Bitmap = PatternBitmap(3, 2, 16);
+    Library->BeforeSave();
+    Library->AddImage(Bitmap.get(), -4, 7, 0);
+    ASSERT_EQ(Library->PositionOf(2), 102);
+    Library->SetImageOffset(1, 9, 9);
+    Library->SetImageFlag(1, 5);
+    Library->Save();
+    TDIB Expected = *Bitmap;
+    Expected.FlipVertical();  // stored top row first, as it lay in memory
+    const auto Reopened = OpenPackage(Name);
+    for (TWMPackageImages* Opened : {Library.get(), Reopened.get()}) {
+        int32_t W = 0, H = 0, X = 0, Y = 0;
+        ASSERT_TRUE(Opened->GetImageInfo(2, W, H, X, Y));
+        EXPECT_EQ(std::vector<int32_t>({W, H, X, Y}), std::vector<int32_t>({3, 2, -4, 7}));
+        ASSERT_NE(Opened->GetDIB(2), nullptr);
+        EXPECT_EQ(PixelsOf(*Opened->GetDIB(2)), PixelsOf(Expected));
+        EXPECT_EQ(Opened->GetImageKind(1), 3);
+    }
+}
+
 TEST_F(PackageReader, UnknownBitCountDecodesAsTwentyFourBits)
 {
     const Bytes Rows = TBytes().Fill(6, 0x11).Zeros(2).Fill(6, 0x22).Zeros(2).Take();  // top row first

@@ -227,6 +227,24 @@ TEST(LoadBitmapStream, RleRunLeavingThePictureIsRefused)
     EXPECT_THROW(Load(Bmp.Data()), EFormatError);
 }
 
+TEST(LoadBitmapStream, RleCodesFarTooShortForThePictureAreRefused)
+{
+    // Codes that end early leave the rest blank: a few bytes of them must not make the decoder
+    // build (and spend seconds on) a picture of twenty million pixels.
+    const auto RleBmp = [](int32_t Height) {
+        const uint32_t Offset = 14 + 40 + 8;
+        TBytes Rle;
+        Rle.U8(2).U8(1).U8(2).U8(0).U8(0).U8(0).U8(0).U8(1);  // one row, end of line, end
+        TBytes Bmp;
+        Bmp.Text("BM").U32(uint32_t(Offset + Rle.Size())).U32(0).U32(Offset);
+        Bmp.U32(40).I32(4).I32(Height).U16(1).U16(8).U32(1).U32(uint32_t(Rle.Size())).U32(0).U32(0).U32(2).U32(0);
+        Bmp.U32(0).U32(0x00FF0000).Raw(Rle.Data());
+        return Bmp.Take();
+    };
+    EXPECT_EQ(Load(RleBmp(2))->Height(), 2);
+    EXPECT_THROW(Load(RleBmp(4980738)), EFormatError);
+}
+
 // Every header byte of a few stored formats, set to a handful of telling values: the decoder
 // either refuses the picture or gives a bitmap of the announced size, never anything else.
 TEST(LoadBitmapStream, HeaderBytesSetToExtremesNeverCrash)

@@ -307,6 +307,17 @@ TEST_F(WilTest, IndexShorterThanItsCountKeepsThePositionsItHolds)
     EXPECT_TRUE(Open(Negative.Write(Temp, "neg.wil"))->IndexList.empty());
 }
 
+TEST_F(WilTest, IndexWithACountButNoPositionsOpensWithEveryImageEmpty)
+{
+    TWilFixture Fixture;
+    Fixture.ImageCount = 3;
+    Fixture.IndexCount = 5;  // the index ends right behind its header
+    auto Images = Open(Fixture.Write(Temp));
+    EXPECT_EQ(Images->ImageCount, 3);
+    EXPECT_TRUE(Images->IndexList.empty());
+    EXPECT_EQ(Images->GetGraphic(2), nullptr);
+}
+
 TEST_F(WilTest, MissingIndexOpensWithEveryImageEmpty)
 {
     TWilFixture Fixture;
@@ -393,6 +404,25 @@ TEST_F(WilTest, OversizedEntriesGiveNoBitmapInsteadOfAHugeAllocation)
     int32_t W, H, X, Y;
     Images->GetImageInfo(0, W, H, X, Y);
     EXPECT_EQ(W, 32767);
+}
+
+TEST_F(WilTest, EntriesFarLargerThanTheRestOfTheFileGiveNoBitmap)
+{
+    // 8000 x 8000 fits the bitmap budget, but 64 bytes behind the header could never fill it:
+    // allocating it would let a damaged header cost hundreds of megabytes.
+    for (const int32_t Marker : {7, 32}) {
+        TWilFixture Fixture;
+        Fixture.Marker = Marker;
+        Fixture.ColorCount = 16777217;
+        Fixture.Entries = {{8000, 8000, 0, 0, Sequence(64)}};
+        auto Images = Open(Fixture.Write(Temp, QString("far%1.wil").arg(Marker)));
+        EXPECT_EQ(Images->GetGraphic(0), nullptr) << Marker;
+        EXPECT_TRUE(Images->LastDecodeDamaged) << Marker;
+        int32_t W = 0, H = 0, X = 0, Y = 0;
+        Images->GetImageInfo(0, W, H, X, Y);
+        EXPECT_EQ(W, 8000);
+        EXPECT_EQ(H, 8000);
+    }
 }
 
 TEST_F(WilTest, HeaderShorterThan60BytesReadsAsZeros)

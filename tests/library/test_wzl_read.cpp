@@ -240,6 +240,8 @@ TEST_F(WzlReadTest, APayloadTooSmallToFillAHugeBitmapGivesNoGraphic)
     const TWzlEntry Cases[] = {
         CompressedEntry(7, 8000, 8000, std::vector<uint8_t>(100, 0)),
         {7, 0, 8000, 8000, 0, 0, 1u << 30, Tiny},  // payload running past the end of the file
+        {7, 0, 8000, 8000, 0, 0, 0, Tiny},         // raw pixels (Length 0), nearly all missing
+        {5, 0, 8000, 8000, 0, 0, 0, {}},
     };
     for (const TWzlEntry& Entry : Cases) {
         TWzlBuilder Builder(1);

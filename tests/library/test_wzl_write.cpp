@@ -269,6 +269,35 @@ TEST_F(WzlWriteTest, EditingAHeaderPastTheEndOfTheFileRaises)
     EXPECT_EQ(DataBytes(), Builder.Data());
 }
 
+TEST_F(WzlWriteTest, APositionPastTheEndNeverReachesEntriesAppendedLater)
+{
+    // Image 1 points two bytes before the end of the data file, so the next entry is appended
+    // right where its "header" would be: neither reading nor editing image 1 may touch it.
+    TWzlBuilder Builder(2);
+    const int32_t First = Builder.Add(CompressedEntry(6, 1, 1, {1, 2, 3, 0}));
+    const auto Dangling = int32_t(Builder.Data().size()) - 2;
+    WriteLibrary(Builder.Data(), {First, Dangling});
+    auto Library = Open();
+    const std::unique_ptr<TDIB> Bitmap = PatternDIB(16, 3, 2, 9);
+    ASSERT_TRUE(Library->AddImage(Bitmap.get(), -4, 7, 0));
+    ASSERT_EQ(Library->PositionOf(2), Dangling + 2);
+    EXPECT_THROW(Library->SetImageOffset(1, 9, 9), EStreamError);
+    EXPECT_THROW(Library->SetImageFlag(1, 1), EStreamError);
+    int32_t W = 1, H = 1, X = 1, Y = 1;
+    ASSERT_TRUE(Library->GetImageInfo(1, W, H, X, Y));
+    EXPECT_EQ(std::vector<int32_t>({W, H, X, Y}), std::vector<int32_t>({0, 0, 0, 0}));
+    Library->Save();
+
+    // Saved as the empty image it read as, so it cannot point into the new entry later either.
+    auto Reopened = Open();
+    EXPECT_EQ(Reopened->IndexList, std::vector<int32_t>({First, 0, Dangling + 2}));
+    Reopened->SetImageOffset(1, 9, 9);
+    ASSERT_TRUE(Reopened->GetImageInfo(2, W, H, X, Y));
+    EXPECT_EQ(std::vector<int32_t>({W, H, X, Y}), std::vector<int32_t>({3, 2, -4, 7}));
+    ASSERT_NE(Reopened->GetDIB(2), nullptr);
+    EXPECT_EQ(PixelsOf(*Reopened->GetDIB(2)), PixelsOf(*Bitmap));
+}
+
 TEST_F(WzlWriteTest, PreparedOnWorkerThreadsEqualsAddImage)
 {
     constexpr int Images = 12;
