@@ -81,8 +81,9 @@ void TWMPackageImages::CheckPlausibleHeader(int64_t FileSize) const
     if (Header.IndexOffset < FirstEntryPosition || Header.IndexOffset > FileSize)
         Refuse("index position " + std::to_string(Header.IndexOffset) + " outside the file");
     // Every image number has a 4-byte position in the index, so a file cannot announce more
-    // images than it has bytes; a merely short index stays readable.
-    if (Header.Count < 0 || Header.Count > FileSize)
+    // images than it has bytes, nor more than any real library holds (a large sparse file would
+    // otherwise allocate a cache of gigabytes); a merely short index stays readable.
+    if (Header.Count < 0 || Header.Count > FileSize || Header.Count > MaxPlausibleImageCount)
         Refuse("image count " + std::to_string(Header.Count) + " impossible for the file size");
 }
 

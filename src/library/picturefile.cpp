@@ -100,7 +100,8 @@ void LoadBitmapStream(TStream& Stream, std::unique_ptr<TDIB>& DIB)
     Result->SetWidth(Picture.width());
     Result->SetHeight(Picture.height());
     Result->Fill(qRgb(0, 0, 0));
-    Result->Draw(Picture, 0, 0);
+    // Only the colour channels count: a BMP's alpha mask must not blend its pixels onto black.
+    Result->Draw(Picture.convertToFormat(QImage::Format_RGB32), 0, 0);
     DIB = std::move(Result);
 }
 

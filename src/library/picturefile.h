@@ -1,6 +1,8 @@
 #pragma once
 // Loading BMP and PNG picture files for import.
 
+#include "library/graphic.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -9,7 +11,6 @@
 namespace velka {
 
 class TDIB;
-class TGraphic;
 class TStream;
 
 // Picture kinds reported by LoadPictureFile (and the PNG kind of GetImageKind).

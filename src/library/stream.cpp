@@ -29,6 +29,8 @@ void TStream::ReadBuffer(void* Buffer, size_t Count)
 
 void TStream::CopyFrom(TStream& Source, int64_t Count)
 {
+    if (Count < 0)
+        throw EStreamError("Stream copy of a negative byte count");
     constexpr int64_t ChunkSize = 1 << 20;
     std::vector<uint8_t> Chunk(static_cast<size_t>(std::min(Count, ChunkSize)));
     while (Count > 0) {

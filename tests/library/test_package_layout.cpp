@@ -365,6 +365,18 @@ TEST_F(PackageReader, HeadersNoDataFileCanHaveAreRefused)
     }
 }
 
+TEST_F(PackageReader, ACountBeyondAnyLibraryIsRefusedEvenInALargeFile)
+{
+    // A file big enough to "hold" the count must still not make the reader allocate a cache
+    // for millions of images.
+    TBytes File(StoredHeader(MaxPlausibleImageCount + 1, 84));
+    File.Raw(Bytes(size_t(MaxPlausibleImageCount) + 8, 0));
+    WriteFileBytes(Name, File.Take());
+    auto Library = std::make_unique<TWMPackageImages>();
+    Library->SetFileName(Name);
+    EXPECT_THROW(Library->Initialize(), EFormatError);
+}
+
 TEST_F(PackageReader, FileShorterThanItsHeaderRaisesAReadError)
 {
     WriteFileBytes(Name, Bytes(79, 0));

@@ -328,5 +328,21 @@ TEST_F(LoadPictureFileTest, MissingFileRaisesTheOpenError)
     EXPECT_THROW(LoadPictureFile(Temp.File("missing.bmp"), Kind), EFOpenError);
 }
 
+TEST(LoadBitmapStream, AnAlphaMaskDoesNotDarkenThePixels)
+{
+    // A 1 x 1 32-bit picture with a version-4 header whose alpha mask marks the pixel half
+    // transparent: only its colour channels are imported, so pure red stays pure red.
+    TBytes Bmp;
+    Bmp.Text("BM").U32(14 + 108 + 4).U32(0).U32(14 + 108);
+    Bmp.U32(108).I32(1).I32(1).U16(1).U16(32).U32(3).U32(4).I32(2835).I32(2835).U32(0).U32(0);
+    Bmp.U32(0x00FF0000).U32(0x0000FF00).U32(0x000000FF).U32(0xFF000000);
+    Bmp.U32(0x73524742);  // colour space "sRGB"
+    Bmp.Raw(std::vector<uint8_t>(36 + 12, 0));
+    Bmp.U8(0x00).U8(0x00).U8(0xFF).U8(0x80);
+    const auto DIB = Load(Bmp.Take());
+    ASSERT_EQ(DIB->BitCount(), 32);
+    EXPECT_EQ(DIB->ToImage().pixel(0, 0) & 0xFFFFFF, 0xFF0000u);
+}
+
 }  // namespace
 }  // namespace velka
