@@ -49,10 +49,12 @@ void TTargetFiles::Commit()
     for (const QString& Extension : IndexExtensions) {
         const QString PartialIndex = ChangeFileExt(Partial_, Extension);
         if (!QFileInfo::exists(PartialIndex)) continue;
-        // A stale index of the old target under the other letter case would shadow the new one.
-        for (const QString& Other : IndexExtensions)
-            if (Other != Extension) QFile::remove(ChangeFileExt(Target_, Other));
-        RenameOver(PartialIndex, ChangeFileExt(Target_, Extension));
+        // A stale index of the old target under another letter case would shadow the new one; an
+        // index that belongs to another library (named like the target but for case) stays.
+        const QString NewIndex = ChangeFileExt(Target_, Extension);
+        const QString Stale = CompanionFileName(Target_, Extension);
+        if (Stale.compare(NewIndex, Qt::CaseSensitive) != 0 && QFileInfo::exists(Stale)) QFile::remove(Stale);
+        RenameOver(PartialIndex, NewIndex);
     }
     RenameOver(Partial_, Target_);
     Committed_ = true;

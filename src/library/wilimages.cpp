@@ -87,7 +87,7 @@ void TWILImages::Initialize()
         BytesPerPixel = 2;
         BitCount = 16;
     }
-    const QString IndexName = ResolveFileNameCase(ChangeFileExt(FileName, QStringLiteral(".wix")));
+    const QString IndexName = CompanionFileName(FileName, QStringLiteral(".wix"));
     CheckImageCount(Count, IndexName);
     ImageCount = Count;
     AllocateCache();

@@ -280,17 +280,24 @@ QString ChangeFileExt(const QString& FileName, const QString& NewExtension)
     return (Dot < 0 ? FileName : FileName.left(Dot)) + NewExtension;
 }
 
-QString ResolveFileNameCase(const QString& FileName)
+QString CompanionFileName(const QString& DataFileName, const QString& Extension)
 {
-    if (FileExists(FileName))
-        return FileName;
-    const QFileInfo Info(FileName);
-    const QStringList Matches = Info.dir().entryList({Info.fileName()}, QDir::Files | QDir::Hidden, QDir::Name);
-    for (const QString& Match : Matches) {
-        if (Match.compare(Info.fileName(), Qt::CaseInsensitive) == 0)
-            return Info.dir().filePath(Match);
+    const QString DataExtension = UpperExtension(DataFileName);
+    const bool Upper = !DataExtension.isEmpty() && DataFileName.endsWith(DataExtension, Qt::CaseSensitive);
+    const QString Exact = ChangeFileExt(DataFileName, Upper ? Extension.toUpper() : Extension.toLower());
+    if (FileExists(Exact))
+        return Exact;
+    const QFileInfo Data(DataFileName);
+    const QString ExactName = QFileInfo(Exact).fileName();
+    QString Found;
+    for (const QString& Name : Data.dir().entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
+        // Another library's index must never be taken (and later rewritten) as this one's.
+        if (Name != Data.fileName() && Name.compare(Data.fileName(), Qt::CaseInsensitive) == 0)
+            return Exact;
+        if (Found.isEmpty() && Name.compare(ExactName, Qt::CaseInsensitive) == 0)
+            Found = Name;
     }
-    return FileName;
+    return Found.isEmpty() ? Exact : Data.dir().filePath(Found);
 }
 
 }  // namespace velka

@@ -148,8 +148,10 @@ std::unique_ptr<TWMImages> CreateImageLibrary(const QString& FileName);
 QString UpperExtension(const QString& FileName);
 // FileName with its extension replaced by NewExtension (which includes the dot).
 QString ChangeFileExt(const QString& FileName, const QString& NewExtension);
-// FileName when it exists; else the one file in its folder whose name matches it without regard
-// to case (a.WIX beside a.wil copied from a case-blind disk); else FileName unchanged.
-QString ResolveFileNameCase(const QString& FileName);
+// The companion file (the index) of a data file: DataFileName with Extension, upper-cased when the
+// data file's extension is upper case. When that file does not exist, one whose name differs only
+// in case is taken instead (a.WIX beside a.wil copied from a case-blind disk), unless another data
+// file whose name differs only in case (a.WIL beside a.wil) could own it.
+QString CompanionFileName(const QString& DataFileName, const QString& Extension);
 
 }  // namespace velka

@@ -147,9 +147,7 @@ TWZLImages::TWZLImages() = default;
 
 QString TWZLImages::IndexFileName(const QString& DataFileName)
 {
-    const QString Extension = UpperExtension(DataFileName);
-    const bool UpperCase = !Extension.isEmpty() && DataFileName.endsWith(Extension, Qt::CaseSensitive);
-    return ResolveFileNameCase(ChangeFileExt(DataFileName, UpperCase ? QStringLiteral(".WZX") : QStringLiteral(".wzx")));
+    return CompanionFileName(DataFileName, QStringLiteral(".wzx"));
 }
 
 void TWZLImages::RequireOpen() const

@@ -340,12 +340,41 @@ TEST_F(OpenLibraryTest, CreateImageLibraryRefusesOtherFormatsAndWritesNothing)
     EXPECT_FALSE(QFileInfo::exists(Temp.File("new.wix")));
 }
 
-TEST_F(OpenLibraryTest, SiblingFilesAreFoundWithoutRegardToCase)
+TEST_F(OpenLibraryTest, IndexFilesAreFoundWithoutRegardToCaseButNeverAnotherLibrarys)
 {
     const QString Upper = Temp.Write("lib.WIX", {});
-    EXPECT_EQ(ResolveFileNameCase(Temp.File("lib.wix")), Upper);
-    EXPECT_EQ(ResolveFileNameCase(Upper), Upper);
-    EXPECT_EQ(ResolveFileNameCase(Temp.File("other.wix")), Temp.File("other.wix"));
+    Temp.Write("lib.wil", {});
+    EXPECT_EQ(CompanionFileName(Temp.File("lib.wil"), ".wix"), Upper);
+    EXPECT_EQ(CompanionFileName(Temp.File("other.wil"), ".wix"), Temp.File("other.wix"));
+    EXPECT_EQ(CompanionFileName(Temp.File("other.WIL"), ".wix"), Temp.File("other.WIX"));
+
+    // Hum.wzl and Hum.WZL are two libraries on a case-sensitive disk: Hum.wzx is the first's.
+    const QString LowerIndex = Temp.Write("Hum.wzx", {});
+    Temp.Write("Hum.wzl", {});
+    EXPECT_EQ(CompanionFileName(Temp.File("Hum.wzl"), ".wzx"), LowerIndex);
+    EXPECT_EQ(CompanionFileName(Temp.File("Hum.WZL"), ".wzx"), Temp.File("Hum.WZX"));
+}
+
+TEST_F(OpenLibraryTest, CreatingALibraryNamedLikeAnotherButForCaseLeavesTheOtherWhole)
+{
+    {
+        auto Existing = CreateImageLibrary(Temp.File("Hum.wzl"));
+        Existing->Initialize();
+        TDIB Picture;
+        Picture.SetBitCount(24);
+        Picture.SetSize(2, 2);
+        ASSERT_TRUE(Existing->AddImage(&Picture, 1, 2, 0));
+        Existing->Save();
+    }
+    auto Other = CreateImageLibrary(Temp.File("Hum.WZL"));
+    ASSERT_NE(Other, nullptr);
+    Other->Initialize();
+    EXPECT_EQ(Other->ImageCount, 0);
+
+    auto Reopened = OpenImageLibrary(Temp.File("Hum.wzl"), true);
+    Reopened->Initialize();
+    EXPECT_EQ(Reopened->ImageCount, 1);
+    EXPECT_NE(Reopened->GetGraphic(0), nullptr);
 }
 
 }  // namespace
