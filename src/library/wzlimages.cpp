@@ -364,7 +364,9 @@ std::optional<WzlEntryHeader> TWZLImages::EntryForUpdate(int32_t Index, int32_t&
 {
     CheckImageNumber(Index);
     Position = PositionOf(Index);
-    if (Position <= 0)
+    // No entry starts inside the file header: a position there is damage, and writing an entry
+    // header at it would overwrite the library's count.
+    if (Position < int32_t(FileHeaderSize))
         return std::nullopt;
     WzlEntryHeader Entry;
     if (!ReadEntryHeader(Position, Entry))

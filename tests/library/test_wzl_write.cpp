@@ -259,6 +259,21 @@ TEST_F(WzlWriteTest, EmptyImagesHaveNoHeaderToEdit)
     EXPECT_EQ(Library->GetImageKind(0), 0);
 }
 
+TEST_F(WzlWriteTest, PositionsInsideTheFileHeaderAreNeverEdited)
+{
+    // Position 36 would put the entry's offsets over the header's image count.
+    TWzlBuilder Builder(3);
+    Builder.Add(CompressedEntry(6, 1, 1, {1, 2, 3, 0}));
+    for (const int32_t Position : {1, 36, 48}) {
+        SCOPED_TRACE(Position);
+        WriteLibrary(Builder.Data(), {Position});
+        auto Library = Open();
+        Library->SetImageOffset(0, 0x1234, 0x5678);
+        Library->SetImageFlag(0, 1);
+        EXPECT_EQ(DataBytes(), Builder.Data());
+    }
+}
+
 TEST_F(WzlWriteTest, EditingAHeaderPastTheEndOfTheFileRaises)
 {
     TWzlBuilder Builder(1);
