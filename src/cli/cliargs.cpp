@@ -4,7 +4,7 @@
 
 namespace velka::cli {
 
-TCommandArgs::TCommandArgs(const QStringList& Words, std::initializer_list<TFlagSpec> Flags)
+TCommandArgs::TCommandArgs(const QStringList& Words, std::initializer_list<TFlagRule> Flags)
 {
     for (qsizetype I = 0; I < Words.size(); ++I) {
         const QString& Word = Words[I];
@@ -12,12 +12,12 @@ TCommandArgs::TCommandArgs(const QStringList& Words, std::initializer_list<TFlag
             Positionals_.append(Word);
             continue;
         }
-        const TFlagSpec* Spec = nullptr;
-        for (const TFlagSpec& Flag : Flags)
-            if (Word == QLatin1String(Flag.Name)) Spec = &Flag;
-        if (!Spec) throw TUsageError(QStringLiteral("unknown option ") + Word);
+        const TFlagRule* Rule = nullptr;
+        for (const TFlagRule& Flag : Flags)
+            if (Word == QLatin1String(Flag.Name)) Rule = &Flag;
+        if (!Rule) throw TUsageError(QStringLiteral("unknown option ") + Word);
         QString Value;
-        if (Spec->TakesValue) {
+        if (Rule->TakesValue) {
             if (I + 1 >= Words.size()) throw TUsageError(QStringLiteral("option %1 needs a value").arg(Word));
             Value = Words[++I];
         }

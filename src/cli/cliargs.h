@@ -25,7 +25,7 @@ public:
     explicit TFailure(const QString& Message) : std::runtime_error(Message.toStdString()) {}
 };
 
-struct TFlagSpec {
+struct TFlagRule {
     const char* Name;  // with its dashes: "--range"
     bool TakesValue;
 };
@@ -34,7 +34,7 @@ class TCommandArgs {
 public:
     // Words starting with "--" are options (all must be in Flags); "-5" is a positional number.
     // Raises TUsageError for an unknown option or a missing option value.
-    TCommandArgs(const QStringList& Words, std::initializer_list<TFlagSpec> Flags);
+    TCommandArgs(const QStringList& Words, std::initializer_list<TFlagRule> Flags);
 
     const QStringList& Positionals() const { return Positionals_; }
     bool Has(const char* Flag) const { return Values_.count(QString::fromLatin1(Flag)) != 0; }

@@ -25,7 +25,7 @@ QString KindOf(const TGraphic* Graphic)
     return QStringLiteral("unknown");
 }
 
-TListedImage InspectImage(TWMImages& Library, int32_t Number)
+TListedImage DescribeImage(TWMImages& Library, int32_t Number)
 {
     TListedImage Image;
     Image.Number = Number;
@@ -82,7 +82,7 @@ int RunList(const QStringList& Words, const TGlobalOptions& Options)
     int Damaged = 0;
     if (Json) PrintLine(QStringLiteral("["));
     for (int32_t N = Range.First; N <= Range.Last; ++N) {
-        const TListedImage Image = InspectImage(*Library, N);
+        const TListedImage Image = DescribeImage(*Library, N);
         if (!Image.Damage.isEmpty()) ++Damaged;
         if (Json)
             PrintLine(QStringLiteral("  ") + JsonObject(Image) + (N < Range.Last ? QStringLiteral(",") : QString()));
@@ -104,7 +104,7 @@ int RunVerify(const QStringList& Words, const TGlobalOptions& Options)
     const TProgressCallback Report = Progress.Callback();
     int Damaged = 0;
     for (int32_t N = 0; N < Library->ImageCount; ++N) {
-        const TListedImage Image = InspectImage(*Library, N);
+        const TListedImage Image = DescribeImage(*Library, N);
         if (!Image.Damage.isEmpty()) {
             ++Damaged;
             PrintLine(QStringLiteral("%1: damaged: %2").arg(N).arg(Image.Damage));
